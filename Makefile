@@ -1,0 +1,40 @@
+# Front door. `make run` and `make test` install what is missing (scripts/bootstrap).
+BUILD ?= build
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+GENERATOR := -G Ninja
+
+.PHONY: all bootstrap build run test windows asan tsan fuzz bench clean
+
+all: build
+
+bootstrap:
+	@scripts/bootstrap
+
+build: bootstrap
+	@cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
+
+run: build
+	@scripts/run-demo $(BUILD)
+
+windows: bootstrap
+	@scripts/windows-leg
+
+asan:
+	@$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 -DOSTREL_SANITIZE=address,undefined"
+
+tsan:
+	@$(MAKE) test BUILD=build-tsan CMAKE_FLAGS="-DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 -DOSTREL_SANITIZE=thread"
+
+fuzz: bootstrap
+	@scripts/fuzz
+
+bench: build
+	@$(BUILD)/nerevnet/tools/nerevnet_bench
+
+clean:
+	rm -rf build build-asan build-tsan build-fuzz build-win

@@ -1,0 +1,21 @@
+# Small helpers shared by the subprojects.
+
+# Registers a GoogleTest program with ctest. Natively every test case becomes
+# its own ctest entry (so one crash does not hide the others); in a cross build
+# the program runs whole under the emulator (Wine).
+function(ostrel_add_gtest target)
+  if(CMAKE_CROSSCOMPILING)
+    add_test(NAME ${target} COMMAND ${target})
+  else()
+    include(GoogleTest)
+    gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 ${ARGN})
+  endif()
+endfunction()
+
+# Finds GoogleTest: natively Debian's package, in the Windows leg the copy the
+# leg script built with the mingw toolchain (found through CMAKE_PREFIX_PATH).
+macro(ostrel_find_gtest)
+  if(NOT TARGET GTest::gtest)
+    find_package(GTest REQUIRED)
+  endif()
+endmacro()

@@ -1,0 +1,20 @@
+# Cross build for 64-bit Windows with Debian's mingw-w64 (posix thread model,
+# needed for std::thread and std::mutex). Programs and the DLL link the GCC
+# runtime statically so they run under Wine and on Windows without extra DLLs.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(triple x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${triple}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${triple}-g++-posix)
+set(CMAKE_RC_COMPILER ${triple}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${triple})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
+find_program(OSTREL_WINE NAMES wine wine64)
+if(OSTREL_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${OSTREL_WINE})
+endif()
