@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+struct CommandResult {
+    bool started = false;       // false: the pipe or the process could not be made
+    int exitCode = -1;
+    std::string output;         // standard output and error, the bytes as read
+    std::string error;          // why it did not start, for the log
+};
+
+// Runs a command line without a window and waits until it and everything that
+// inherited its output have ended, capturing the output whole.
+CommandResult runCommand(const std::string &commandLine);
+
+} // namespace platform

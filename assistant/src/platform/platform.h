@@ -1,0 +1,19 @@
+// The Qt-free platform layer of the assistant. Everything the program needs
+// from the operating system sits behind these small headers; the backend
+// (posix/ or win32/) is chosen at build time. Strings are UTF-8, results are
+// plain structs, and a facility the system lacks answers empty or false.
+#pragma once
+
+#include "platform/audio.h"
+#include "platform/command.h"
+#include "platform/device_watch.h"
+#include "platform/display.h"
+#include "platform/instance_guard.h"
+#include "platform/memory.h"
+#include "platform/paths.h"
+#include "platform/power.h"
+#include "platform/process.h"
+#include "platform/shared_block.h"
+#include "platform/shell.h"
+#include "platform/system_facts.h"
+#include "platform/tcp_ports.h"
