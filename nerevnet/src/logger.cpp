@@ -1,0 +1,100 @@
+#include "logger.h"
+
+#include "codes.h"
+
+#include <spdlog/sinks/daily_file_sink.h>
+
+#include <atomic>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+namespace nerevnet {
+namespace {
+
+const char* const kLinePattern = "[%Y-%m-%d %T.%e][%L][%-5t][%s:%#] %^%v%$";
+constexpr uint16_t kKeptFiles = 30;
+
+// Kept for the whole life of the process on purpose: drivers and the
+// stand-alone transports log from their destructors while the library's
+// static objects are torn down, in an order no translation unit controls.
+// Records are flushed from info up, and the C runtime flushes the file at exit.
+struct LoggerState {
+    std::shared_ptr<spdlog::logger> fallback = spdlog::default_logger();
+    std::shared_ptr<spdlog::logger> own;
+    std::shared_ptr<NerevnetLogSinkMt> callbackSink;
+    std::atomic<spdlog::logger*> current{fallback.get()};
+    NerevnetLogCallback pendingCallback = nullptr;
+    void* pendingUser = nullptr;
+};
+
+LoggerState& state()
+{
+    static LoggerState* s = new LoggerState;
+    return *s;
+}
+
+} // namespace
+
+spdlog::logger* logger()
+{
+    return state().current.load(std::memory_order_acquire);
+}
+
+bool hasOwnLogger()
+{
+    return state().own != nullptr;
+}
+
+spdlog::level::level_enum mapLevel(int32_t logLevel)
+{
+    switch (logLevel) {
+    case 0: return spdlog::level::trace;
+    case 1: return spdlog::level::debug;
+    case 3: return spdlog::level::warn;
+    case 4: return spdlog::level::err;
+    case 5: return spdlog::level::critical;
+    case 6: return spdlog::level::off;
+    default: return spdlog::level::info;
+    }
+}
+
+int32_t createLogger(const NerevnetStartupConfig& config)
+{
+    LoggerState& s = state();
+    if (s.own)
+        return code(ErrorCode::Success);
+    try {
+        std::string fileName = "nerevnet.log";
+        if (config.logDir && config.logDir[0] != '\0')
+            fileName = (std::filesystem::u8path(config.logDir) / "nerevnet.log").u8string();
+        auto fileSink = std::make_shared<spdlog::sinks::daily_file_sink_mt>(fileName, 0, 0, false, kKeptFiles);
+        fileSink->set_pattern(kLinePattern);
+        auto callbackSink = std::make_shared<NerevnetLogSinkMt>();
+        std::vector<spdlog::sink_ptr> sinks{fileSink, callbackSink};
+        auto own = std::make_shared<spdlog::logger>("nerevnet", sinks.begin(), sinks.end());
+        own->set_level(mapLevel(config.logLevel));
+        own->flush_on(spdlog::level::info);
+        if (s.pendingCallback)
+            callbackSink->setCallback(s.pendingCallback, s.pendingUser);
+        s.callbackSink = callbackSink;
+        s.own = own;
+        s.current.store(own.get(), std::memory_order_release);
+        return code(ErrorCode::Success);
+    } catch (...) {
+        return code(ErrorCode::InitLoggerFail);
+    }
+}
+
+void setLogCallback(NerevnetLogCallback callback, void* user)
+{
+    LoggerState& s = state();
+    if (s.callbackSink) {
+        s.callbackSink->setCallback(callback, user);
+    } else {
+        s.pendingCallback = callback;
+        s.pendingUser = user;
+    }
+}
+
+} // namespace nerevnet

@@ -1,0 +1,154 @@
+// The exported C functions. Exceptions never leave them.
+#include "nerevnet.h"
+
+#include "base_driver.h"
+#include "codes.h"
+#include "logger.h"
+#include "nerevnet_internal.h"
+
+#include <exception>
+
+using nerevnet::INerevnet;
+
+namespace {
+
+const char* const kNotStartup = "Please call nerevnet_startup first";
+
+INerevnet* instanceOf(NerevnetHandle handle)
+{
+    return static_cast<INerevnet*>(handle);
+}
+
+template <typename Fn, typename R>
+R guarded(const char* what, R failure, Fn&& fn) noexcept
+{
+    try {
+        return fn();
+    } catch (const std::exception& e) {
+        try {
+            NLOG_ERROR("{} failed: {}", what, e.what());
+        } catch (...) {
+        }
+    } catch (...) {
+        try {
+            NLOG_ERROR("{} failed", what);
+        } catch (...) {
+        }
+    }
+    return failure;
+}
+
+} // namespace
+
+extern "C" {
+
+NEREVNET_API const char* nerevnet_getVersion(void)
+{
+    return NEREVNET_VERSION;
+}
+
+NEREVNET_API const char* nerevnet_errorToString(int32_t code)
+{
+    return nerevnet::errorText(code);
+}
+
+NEREVNET_API const char* nerevnet_eventToString(int32_t event)
+{
+    return nerevnet::eventText(event);
+}
+
+NEREVNET_API void nerevnet_setLogCallback(NerevnetLogCallback callback, void* user)
+{
+    guarded("nerevnet_setLogCallback", 0, [&] {
+        NLOG_INFO("Set log callback: {}", fmt::ptr(reinterpret_cast<const void*>(callback)));
+        nerevnet::setLogCallback(callback, user);
+        return 0;
+    });
+}
+
+NEREVNET_API bool nerevnet_isSupportMultiInstance(int32_t networkType)
+{
+    return nerevnet::isSupportMultiInstance(networkType);
+}
+
+NEREVNET_API NerevnetHandle nerevnet_startup(const NerevnetStartupConfig* config, int32_t* error)
+{
+    NerevnetHandle handle = guarded("nerevnet_startup", NerevnetHandle{nullptr}, [&] {
+        return nerevnet::startup(config, error);
+    });
+    return handle;
+}
+
+NEREVNET_API void nerevnet_shutdown(NerevnetHandle handle)
+{
+    guarded("nerevnet_shutdown", 0, [&] {
+        nerevnet::shutdown(handle);
+        return 0;
+    });
+}
+
+NEREVNET_API NerevnetInterface* nerevnet_getInstance(NerevnetHandle handle)
+{
+    return instanceOf(handle);
+}
+
+NEREVNET_API void nerevnet_setCallback(NerevnetHandle handle, const NerevnetCallbacks* record, void* user)
+{
+    if (!handle) {
+        NLOG_WARN("{}", kNotStartup);
+        return;
+    }
+    nerevnet::driverOf(handle)->setCallbacks(record, user);
+}
+
+NEREVNET_API int32_t nerevnet_start(NerevnetHandle handle, const char* address, uint32_t port, uint32_t* bindPort)
+{
+    if (!handle) {
+        NLOG_WARN("{}", kNotStartup);
+        return nerevnet::code(nerevnet::ErrorCode::NotStartup);
+    }
+    return guarded("nerevnet_start", nerevnet::code(nerevnet::ErrorCode::DriverInternalError),
+                   [&] { return instanceOf(handle)->start(address, port, bindPort); });
+}
+
+NEREVNET_API void nerevnet_stop(NerevnetHandle handle)
+{
+    if (!handle) {
+        NLOG_WARN("{}", kNotStartup);
+        return;
+    }
+    guarded("nerevnet_stop", 0, [&] {
+        instanceOf(handle)->stop();
+        return 0;
+    });
+}
+
+NEREVNET_API bool nerevnet_isConnected(NerevnetHandle handle)
+{
+    if (!handle) {
+        NLOG_WARN("{}", kNotStartup);
+        return false;
+    }
+    return guarded("nerevnet_isConnected", false, [&] { return instanceOf(handle)->isConnected(); });
+}
+
+NEREVNET_API int32_t nerevnet_sendMessage(NerevnetHandle handle, const char* data, uint32_t length, bool reliable)
+{
+    if (!handle) {
+        NLOG_WARN("{}", kNotStartup);
+        return 0;
+    }
+    return guarded("nerevnet_sendMessage", 0,
+                   [&] { return instanceOf(handle)->sendMessage(data, length, reliable); });
+}
+
+NEREVNET_API bool nerevnet_sendPacket(NerevnetHandle handle, const NerevnetPacket* packet)
+{
+    if (!handle) {
+        NLOG_WARN("{}", kNotStartup);
+        return false;
+    }
+    return guarded("nerevnet_sendPacket", false, [&] { return instanceOf(handle)->sendPacket(packet); });
+}
+
+} // extern "C"
