@@ -52,17 +52,6 @@ private slots:
         QCOMPARE(cloudBaseUrl(), fallback);
     }
 
-    void requestsVerifyThePeer()
-    {
-        if (!QSslSocket::supportsSsl())
-            QSKIP("Qt has no TLS backend here");
-        const QNetworkRequest request = cloudRequest(QUrl("https://127.0.0.1/"));
-        QCOMPARE(request.sslConfiguration().peerVerifyMode(), QSslSocket::VerifyPeer);
-        QCOMPARE(request.sslConfiguration().protocol(), QSsl::SecureProtocols);
-        QCOMPARE(request.attribute(QNetworkRequest::RedirectPolicyAttribute).toInt(),
-                 int(QNetworkRequest::ManualRedirectPolicy));
-    }
-
     void eventsTravelAsOneBatchInReportingOrder()
     {
         HttpManager manager;
