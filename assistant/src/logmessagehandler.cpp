@@ -1,0 +1,82 @@
+#include "logmessagehandler.h"
+#include "userfolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QTextStream>
+
+namespace {
+
+QMutex &logMutex()
+{
+    static QMutex mutex;
+    return mutex;
+}
+
+std::function<QDateTime()> &logClock()
+{
+    static std::function<QDateTime()> clock;
+    return clock;
+}
+
+QString levelPrefix(QtMsgType type)
+{
+    switch (type) {
+    case QtDebugMsg:
+        return QStringLiteral("Debug:");
+    case QtWarningMsg:
+        return QStringLiteral("Warning:");
+    case QtCriticalMsg:
+        return QStringLiteral("Critical:");
+    case QtFatalMsg:
+        return QStringLiteral("Fatal:");
+    case QtInfoMsg:
+        return QStringLiteral("Info:");
+    }
+    return QString();
+}
+
+} // namespace
+
+QString formatLogLine(QtMsgType type, const QMessageLogContext &context, const QString &message, const QTime &time)
+{
+    const QString location = QStringLiteral("\"%1(%2)\"")
+                                 .arg(QString::fromUtf8(context.file ? context.file : ""),
+                                      QString::number(context.line));
+    // One multi-argument arg(): a '%1' inside the message stays as it is.
+    return QStringLiteral("[%1%2  %3]:%4")
+        .arg(levelPrefix(type), time.toString(QStringLiteral("hh:mm:ss.zzz")), location, message);
+}
+
+QString logFilePath(const QDate &date)
+{
+    return UserFolder::path() + QStringLiteral("/%1.txt").arg(date.toString(QStringLiteral("yyyy-MM-dd")));
+}
+
+void setLogClock(std::function<QDateTime()> clock)
+{
+    QMutexLocker locker(&logMutex());
+    logClock() = std::move(clock);
+}
+
+void logMessageHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    QMutexLocker locker(&logMutex());
+    // Date and time from one reading, so a line written at 23:59:59.999 goes
+    // into the file of the day it carries.
+    const QDateTime now = logClock() ? logClock()() : QDateTime::currentDateTime();
+    const QString line = formatLogLine(type, context, message, now.time());
+
+    QFile file(logFilePath(now.date()));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        // A first start has no folder yet: make it and try once more.
+        if (!UserFolder::ensure() || !file.open(QIODevice::WriteOnly | QIODevice::Append))
+            return;
+    }
+    QTextStream stream(&file);
+    stream << line << "\r\n";
+    stream.flush();
+    file.close();
+}

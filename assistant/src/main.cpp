@@ -1,0 +1,41 @@
+#include "appstartup.h"
+#include "logmessagehandler.h"
+
+#include "platform/instance_guard.h"
+
+#include <QDebug>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLocale>
+#include <QQmlApplicationEngine>
+
+int main(int argc, char *argv[])
+{
+    QGuiApplication app(argc, argv);
+    qInstallMessageHandler(logMessageHandler);
+
+    const QLocale locale;
+    AppStartup::installTranslation(app, locale);
+    AppStartup::applyApplicationFont(app);
+    app.setWindowIcon(QIcon(QStringLiteral(":/res/image/nerev.ico")));
+    app.setOrganizationName(QStringLiteral("OSTREL"));
+
+    QQmlApplicationEngine engine;
+
+    // Kept for the life of the process: while it is held, a second start
+    // only shows the notice window.
+    platform::InstanceGuard guard;
+    const auto guardResult = guard.acquire(AppStartup::instanceGuardName().toStdString());
+    if (guardResult == platform::InstanceGuard::Result::AlreadyRunning) {
+        guard.release();
+        AppStartup::loadWithCreationCheck(engine, QUrl(QStringLiteral("qrc:/qml/windows/SingleAppTip.qml")));
+        return app.exec();
+    }
+    if (guardResult == platform::InstanceGuard::Result::Failed)
+        qWarning() << "single instance guard failed:" << QString::fromStdString(guard.lastError());
+
+    qInfo() << "json language: " << locale.language();
+
+    AppStartup::loadWithCreationCheck(engine, QUrl(QStringLiteral("qrc:/qml/mainWindow.qml")));
+    return app.exec();
+}
