@@ -1,0 +1,272 @@
+#include "sysmanager.h"
+
+#include "ipcsock.h"
+#include "poller.h"
+
+#include <QDebug>
+#include <QStringList>
+
+#include <cstdlib>
+#include <iostream>
+
+namespace {
+const std::string kHmdInfoBack = "HMDINFOBACK";
+const std::string kDeviceConnectBack = "DeviceConnectBack";
+const std::string kRestartSteamVR = "RESTARTSTEAMVR";
+const std::string kHello = "Hello";
+const std::string kHelloReply = "HHHH, You can see me!\n";
+const std::string kRegisterFirewall = "RegisterFireWall";
+
+int portFromEnvironment()
+{
+    const char *text = std::getenv("OSTREL_CONTROL_PORT");
+    if (!text || !*text)
+        return -1;
+    char *end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (*end != '\0' || value < 1 || value > 65535) {
+        qWarning() << "OSTREL_CONTROL_PORT is not a port, using 9932:" << text;
+        return -1;
+    }
+    return static_cast<int>(value);
+}
+} // namespace
+
+SysManager *SysManager::instance()
+{
+    static std::unique_ptr<SysManager> manager;
+    static std::once_flag created;
+    std::call_once(created, [] {
+        manager.reset(new SysManager(portFromEnvironment()));
+        manager->start();
+        qInfo() << "This is the construction of singleton";
+    });
+    return manager.get();
+}
+
+SysManager::SysManager(int port, const char *bindAddress)
+    : m_poller(std::make_shared<Poller>())
+    , m_socket(std::make_shared<IPCSock>(m_poller, port, bindAddress))
+{
+}
+
+SysManager::~SysManager()
+{
+    shutdown();
+}
+
+bool SysManager::start()
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (m_listening || m_worker.joinable())
+        return m_listening;
+    if (!m_socket->Startup())
+        return false;
+    m_listening = true;
+    m_stop = false;
+    m_worker = std::thread(&SysManager::run, this);
+    return true;
+}
+
+void SysManager::shutdown()
+{
+    m_stop = true;
+    m_poller->wake();
+    if (m_worker.joinable())
+        m_worker.join();
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_socket->shutdown();
+    m_listening = false;
+}
+
+bool SysManager::isListening() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_listening;
+}
+
+int SysManager::port() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_socket->boundPort();
+}
+
+bool SysManager::hasClient() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_socket->hasClient();
+}
+
+QVector<HmdInfo> SysManager::hmdInfoList() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (m_socket->hasClient())
+        return m_hmd_info_back;
+    return QVector<HmdInfo> { HmdInfo {} };
+}
+
+bool SysManager::isDeviceConnected() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_deviceConnected;
+}
+
+QString SysManager::deviceId() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_deviceId;
+}
+
+std::uint32_t SysManager::missCount() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_missCount;
+}
+
+void SysManager::requestHmdInfo()
+{
+    sendCommand("HMDInfoRequest");
+}
+
+void SysManager::sendWiredConnect(bool wired)
+{
+    qInfo() << "sendWiredConnnect:" << wired;
+    sendCommand(wired ? "WiredConnect" : "WirelessConnect");
+}
+
+void SysManager::linkTo(const QString &name, const QString &ip)
+{
+    if (!hasClient())
+        return;
+    qInfo().noquote() << "The command is LinkTo " + ip + " " + name;
+    sendCommand(QStringLiteral("LinkTo %1 %2 ").arg(name, ip).toStdString());
+}
+
+void SysManager::disconnectFrom(const QString &name, const QString &ip)
+{
+    if (!hasClient())
+        return;
+    qInfo().noquote() << "The command is Disconnect " + ip + " " + name;
+    sendCommand(QStringLiteral("Disconnect %1 %2 ").arg(name, ip).toStdString());
+}
+
+void SysManager::requestFirewallRegistration()
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_firewallPending = true;
+}
+
+void SysManager::sendCommand(const std::string &text)
+{
+    std::cout << "Send data exchange command response: " << text << std::endl;
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_socket->send(text);
+}
+
+void SysManager::splitLine(const std::string &line, std::string &command, std::string &argument)
+{
+    const std::size_t tab = line.find('\t');
+    if (tab == std::string::npos) {
+        command = line;
+        argument.clear();
+    } else {
+        command = line.substr(0, tab);
+        argument = line.substr(tab + 1);
+    }
+}
+
+QVector<HmdInfo> SysManager::parseHmdInfoList(const std::string &argument, QString *deviceId)
+{
+    QVector<HmdInfo> entries;
+    const QString text = QString::fromUtf8(argument.data(), static_cast<int>(argument.size()));
+    const QString deviceIdKey = QStringLiteral("deviceId:");
+    for (const QString &part : text.split(QLatin1Char('~'), Qt::KeepEmptyParts)) {
+        if (part.contains(deviceIdKey)) {
+            QString id = part;
+            id.remove(deviceIdKey);
+            if (!id.isEmpty() && deviceId)
+                *deviceId = id;
+            continue;
+        }
+        const QStringList fields = part.split(QLatin1Char(';'), Qt::KeepEmptyParts);
+        if (fields.size() != 4)
+            continue;
+        HmdInfo info;
+        info.name = fields.at(0);
+        info.ip = fields.at(1);
+        info.connected = fields.at(2).compare(QLatin1String("false"), Qt::CaseInsensitive) != 0;
+        entries.append(info);
+    }
+    return entries;
+}
+
+void SysManager::run()
+{
+    while (!m_stop) {
+        m_poller->wait(Poller::Read, kIdleWait);
+        if (m_stop)
+            break;
+        processPass();
+    }
+}
+
+void SysManager::processPass()
+{
+    std::vector<std::string> lines;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_socket->acceptClient();
+        if (!m_socket->receiveLines(lines))
+            return;
+    }
+
+    bool batchHadList = false;
+    for (const std::string &line : lines)
+        handleLine(line, &batchHadList);
+
+    if (!batchHadList) {
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (++m_missCount >= kMissLimit) {
+            m_missCount = 0;
+            m_hmd_info_back.clear();
+        }
+    }
+}
+
+void SysManager::handleLine(const std::string &line, bool *batchHadList)
+{
+    std::string command;
+    std::string argument;
+    splitLine(line, command, argument);
+
+    if (command == kHmdInfoBack) {
+        *batchHadList = true;
+        QString newDeviceId;
+        const QVector<HmdInfo> entries = parseHmdInfoList(argument, &newDeviceId);
+        bool sendFirewall = false;
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            m_missCount = 0;
+            if (!newDeviceId.isEmpty())
+                m_deviceId = newDeviceId;
+            m_hmd_info_back = entries;
+            sendFirewall = m_firewallPending;
+            m_firewallPending = false;
+        }
+        qInfo() << "m_hmd_info_back vector size: " << entries.size();
+        if (sendFirewall) {
+            qInfo() << "RegisterFireWall";
+            sendCommand(kRegisterFirewall);
+        }
+    } else if (command == kDeviceConnectBack) {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_deviceConnected = argument.find("true") != std::string::npos;
+    } else if (command == kRestartSteamVR) {
+        qInfo() << "streamer asks for a SteamVR restart";
+    } else if (command == kHello) {
+        sendCommand(kHelloReply);
+    }
+
+    qInfo() << "control command:" << QString::fromStdString(command) << "argument:" << QString::fromStdString(argument)
+            << "missCount:" << missCount();
+}

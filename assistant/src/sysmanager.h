@@ -1,0 +1,89 @@
+#pragma once
+
+#include "hmdinfo.h"
+
+#include <QObject>
+#include <QString>
+#include <QVector>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+class IPCSock;
+class Poller;
+
+// The loopback control server for the streamer: a worker thread accepts one
+// client at a time on 127.0.0.1:9932, reads its lines (headset list, device
+// state, SteamVR restart, hello) and keeps what it learned; the streaming
+// controller reads that state and sends commands from the GUI thread. One
+// mutex serialises the shared fields and every use of the client socket.
+class SysManager : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The longest the worker sleeps in one wait when nothing happens; data
+    // and stop() end a wait at once, so this only bounds an idle turn.
+    static constexpr std::chrono::milliseconds kIdleWait { 1000 };
+    // Batches in a row without a headset list after which the list is dropped.
+    static constexpr std::uint32_t kMissLimit = 10;
+
+    // The process-wide server, started on first use. The environment variable
+    // OSTREL_CONTROL_PORT replaces port 9932 (for tests and parallel runs).
+    static SysManager *instance();
+
+    // `port` below 1 means 9932, a null `bindAddress` means "127.0.0.1".
+    explicit SysManager(int port = -1, const char *bindAddress = nullptr);
+    ~SysManager() override;
+
+    // Binds the listening socket and, only if that worked, starts the worker.
+    bool start();
+    // Ends the worker and closes the sockets; the destructor calls it.
+    void shutdown();
+
+    bool isListening() const;
+    int port() const;
+    bool hasClient() const;
+
+    QVector<HmdInfo> hmdInfoList() const;
+    bool isDeviceConnected() const;
+    QString deviceId() const;
+    std::uint32_t missCount() const;
+
+    void requestHmdInfo();
+    void sendWiredConnect(bool wired);
+    void linkTo(const QString &name, const QString &ip);
+    void disconnectFrom(const QString &name, const QString &ip);
+    void requestFirewallRegistration();
+    void sendCommand(const std::string &text);
+
+    // Splits a received line at its first TAB into command and argument.
+    static void splitLine(const std::string &line, std::string &command, std::string &argument);
+    // Parses the argument of "HMDINFOBACK": the headset entries in message
+    // order, and the device id when the list names a non-empty one.
+    static QVector<HmdInfo> parseHmdInfoList(const std::string &argument, QString *deviceId);
+
+private:
+    void run();
+    void processPass();
+    void handleLine(const std::string &line, bool *batchHadList);
+
+    std::atomic<bool> m_stop { false };
+    std::thread m_worker;
+    std::shared_ptr<Poller> m_poller;
+    std::shared_ptr<IPCSock> m_socket;
+
+    mutable std::mutex m_lock;
+    bool m_firewallPending = false;
+    QVector<HmdInfo> m_hmd_info_back;
+    QString m_deviceId;
+    std::uint32_t m_missCount = 0;
+    bool m_deviceConnected = false;
+    bool m_listening = false;
+};
