@@ -30,6 +30,7 @@ bool IPCSock::Startup()
         std::cerr << "ControlSocket::Startup socket error : " << platform::lastSocketError() << std::endl;
         return false;
     }
+    platform::setSocketNotInherited(m_listenSocket);
     platform::setSocketOption(m_listenSocket, SOL_SOCKET, SO_REUSEADDR, 1);
 
     sockaddr_in local {};
@@ -83,6 +84,7 @@ void IPCSock::acceptClient()
     SocketHandle socket = ::accept(m_listenSocket, reinterpret_cast<sockaddr *>(&peer), &length);
     if (socket == platform::kInvalidSocket)
         return;
+    platform::setSocketNotInherited(socket);
     if (peer.sin_family != AF_INET || peer.sin_addr.s_addr != htonl(INADDR_LOOPBACK)) {
         char text[INET_ADDRSTRLEN] = {};
         inet_ntop(AF_INET, &peer.sin_addr, text, sizeof(text));

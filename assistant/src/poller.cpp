@@ -23,6 +23,7 @@ Poller::Poller()
         m_wakeSocket = platform::kInvalidSocket;
         return;
     }
+    platform::setSocketNotInherited(m_wakeSocket);
     m_wakeAddress.sin_family = AF_INET;
     m_wakeAddress.sin_port = 0;
     m_wakeAddress.sin_addr.s_addr = htonl(INADDR_LOOPBACK);

@@ -45,6 +45,7 @@ private slots:
     void clientCloseKeepsListUntilMisses();
     void portTakenLeavesNoServer();
     void shutdownWakesWorker();
+    void childProcessDoesNotKeepThePort();
 
 private:
     // Sends "Hello" and waits for the reply, so that everything sent before
@@ -371,6 +372,25 @@ void TstSysManager::shutdownWakesWorker()
     QVERIFY(!m_server->isListening());
     ControlClient client;
     QVERIFY(!client.connectTo(m_port));
+}
+
+void TstSysManager::childProcessDoesNotKeepThePort()
+{
+    // A program started while the server runs (an adb server lives on for
+    // long) must not inherit the listening socket.
+    QProcess child;
+    child.start(QStringLiteral("sleep"), { QStringLiteral("20") });
+    QVERIFY(child.waitForStarted(3000));
+    ControlClient client;
+    QVERIFY(client.connectTo(m_port));
+    sync(client);
+    m_server.reset();
+    QVERIFY(client.waitForClose());
+
+    m_server.reset(new SysManager(m_port));
+    QVERIFY(m_server->start());
+    child.kill();
+    child.waitForFinished(3000);
 }
 
 QTEST_GUILESS_MAIN(TstSysManager)

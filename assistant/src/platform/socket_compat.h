@@ -104,6 +104,19 @@ inline bool setSocketNonBlocking(SocketHandle socket, bool nonBlocking)
 #endif
 }
 
+// Keeps `socket` out of child processes. Without this every program the
+// assistant starts (adb, whose server lives on after the command) would hold
+// the control port open, and the next start of the assistant could not bind it.
+inline bool setSocketNotInherited(SocketHandle socket)
+{
+#ifdef _WIN32
+    return SetHandleInformation(reinterpret_cast<HANDLE>(socket), HANDLE_FLAG_INHERIT, 0) != 0;
+#else
+    const int flags = fcntl(socket, F_GETFD, 0);
+    return flags >= 0 && fcntl(socket, F_SETFD, flags | FD_CLOEXEC) == 0;
+#endif
+}
+
 // Whether `socket` may go into an fd_set. Winsock sets hold handles of any
 // value (up to FD_SETSIZE of them); a POSIX set is a bitmap indexed by the
 // descriptor, so a descriptor at or above FD_SETSIZE would write past it.
