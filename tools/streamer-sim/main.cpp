@@ -17,8 +17,8 @@
 //     --restart-steamvr-ms N send "RESTARTSTEAMVR" N ms after the first connect
 //     --loaded-after-ms N    write 1 into the shared block after N ms (default 0)
 //     --no-shared-block      leave the shared block alone
-//     --block-name NAME      block name (default: $OSTREL_SHARED_BLOCK_NAME, else OSTREL_VOZEMemory)
-//     --mutex-name NAME      mutex name (default: $OSTREL_SHARED_MUTEX_NAME, else OSTREL_VOZEData_Mutex)
+//     --block-name NAME      block name (default: $OSTREL_SHARED_BLOCK, else OSTREL_VOZEMemory)
+//     --mutex-name NAME      mutex name (default: $OSTREL_SHARED_MUTEX, else OSTREL_VOZEData_Mutex)
 //     --log FILE             append each received command to FILE as well as to standard output
 //     --exit-after-ms N      end after N ms (default: run until standard input closes or a signal)
 //     --stdin                send every line read from standard input, with a line feed, as it is
@@ -60,9 +60,9 @@ int main(int argc, char **argv)
     StreamerOptions options;
     if (const char *port = std::getenv("OSTREL_CONTROL_PORT"))
         options.port = std::atoi(port);
-    if (const char *name = std::getenv("OSTREL_SHARED_BLOCK_NAME"))
+    if (const char *name = std::getenv("OSTREL_SHARED_BLOCK"))
         options.blockName = name;
-    if (const char *name = std::getenv("OSTREL_SHARED_MUTEX_NAME"))
+    if (const char *name = std::getenv("OSTREL_SHARED_MUTEX"))
         options.mutexName = name;
     bool readStdin = false;
     long exitAfterMs = 0;
