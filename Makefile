@@ -4,6 +4,16 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 GENERATOR := -G Ninja
 
+# Use ccache when the machine has it (it is not required): worktrees and clean
+# clones of the same sources then share compiled objects.
+ifneq ($(shell command -v ccache 2>/dev/null),)
+export CCACHE_BASEDIR ?= $(abspath $(CURDIR)/..)
+export CCACHE_NOHASHDIR ?= 1
+export CMAKE_C_COMPILER_LAUNCHER ?= ccache
+export CMAKE_CXX_COMPILER_LAUNCHER ?= ccache
+LAUNCHER_FLAGS := -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
+endif
+
 .PHONY: all bootstrap build run test windows asan tsan fuzz bench clean
 
 all: build
@@ -12,7 +22,7 @@ bootstrap:
 	@scripts/bootstrap
 
 build: bootstrap
-	@cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
+	@cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(LAUNCHER_FLAGS) $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 
 test: build
