@@ -2,6 +2,7 @@
 // temporary working directory and a temporary per-user data folder.
 #include "cloudserverprocess.h"
 #include "nerevupdate.h"
+#include "settingsstore.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -119,6 +120,9 @@ private slots:
         QSignalSpy replies(managerOf(update), &QNetworkAccessManager::finished);
         QTRY_VERIFY_WITH_TIMEOUT(replies.count() >= 2, 10000);
         QCOMPARE(readFile("compare.json"), kTable);
+        // The settings store grades the PC with the table just downloaded.
+        SettingsStore store(m_work->filePath("settings"));
+        QCOMPARE(store.hardwareScore("Intel(R) Core(TM) i7-9700 CPU @ 3.00GHz", "NVIDIA GeForce RTX 4090"), 12);
 
         const QJsonObject check = lastRequest(kVersionPath);
         QCOMPARE(check["method"].toString(), QString("POST"));
