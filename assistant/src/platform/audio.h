@@ -10,9 +10,13 @@ struct AudioOutput {
     std::string name;
 };
 
-// Number of audio output devices.
+// Number of audio output devices (Win32: waveOutGetNumDevs; Linux: sinks of the sound
+// server, through pactl).
 int audioOutputCount();
-// The first output device (wave-out device 0 on Windows); nullopt when none.
+// The first output device (wave-out device 0 on Windows, the sound server's default
+// sink on Linux); nullopt when none.
 std::optional<AudioOutput> firstAudioOutput();
+// The Linux reader on the output of "pactl info" and "pactl list sinks", for tests.
+std::optional<AudioOutput> parsePulseDefaultSink(const std::string &info, const std::string &sinks);
 
 } // namespace platform

@@ -5,7 +5,8 @@
 
 namespace platform {
 
-// Total physical memory in bytes; nullopt when it cannot be read.
+// Total physical memory in bytes (GlobalMemoryStatusEx, /proc/meminfo); nullopt when it
+// cannot be read.
 std::optional<std::uint64_t> totalPhysicalMemory();
 
 } // namespace platform

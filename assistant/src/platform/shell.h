@@ -7,7 +7,7 @@ namespace platform {
 struct ShellRequest {
     std::string file;                    // program, document or URL
     std::string verb = "open";           // e.g. "open", "runas"
-    std::string parameters;
+    std::string parameters;              // split at blanks on Linux
     std::string workingDirectory;
     bool hidden = false;
     int waitMs = 0;                      // > 0: wait this long for the started process
@@ -20,6 +20,13 @@ struct ShellResult {
     Wait wait = Wait::NotWaited;
 };
 
+// Win32: ShellExecuteExA when waitMs > 0 (process handle kept), else ShellExecuteW.
+// Linux: the file is executed directly ("runas" is treated as "open"); a process not
+// waited for is started detached.
 ShellResult shellExecute(const ShellRequest &request);
+
+// Opens a URL with a detached process. Win32: "explorer <url>". Linux: steam:// URLs go
+// to the "steam" program on PATH, everything else (and steam:// without it) to xdg-open.
+bool openUrlDetached(const std::string &url);
 
 } // namespace platform
