@@ -1,6 +1,7 @@
 // main() of platform_tests: runs GoogleTest, or with "--child" one of the
 // roles below in a second process started by a test.
 #include "child_process.h"
+#include "facility_roles.h"
 
 #include "platform/instance_guard.h"
 #include "platform/shared_block.h"
@@ -105,6 +106,8 @@ int runChildRole(const std::vector<std::string> &args)
         return blockRole(args);
     if (args[0] == "block-locked")
         return blockLockedRole(args);
+    if (const int rc = facilityRole(args); rc >= 0)
+        return rc;
     return 2;
 }
 

@@ -48,6 +48,20 @@ std::string processName(std::uint32_t pid)
     return name;
 }
 
+// A zombie has ended; only its exit status is left for a parent that may never collect it.
+bool hasEnded(std::uint32_t pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line))
+        return true;
+    const auto paren = line.rfind(')');
+    if (paren == std::string::npos || paren + 2 >= line.size())
+        return true;
+    const char state = line[paren + 2];
+    return state == 'Z' || state == 'X';
+}
+
 } // namespace
 
 std::vector<ProcessEntry> listProcesses()
@@ -61,6 +75,8 @@ std::vector<ProcessEntry> listProcesses()
             continue;
         ProcessEntry info;
         info.pid = static_cast<std::uint32_t>(std::strtoul(e->d_name, nullptr, 10));
+        if (hasEnded(info.pid))
+            continue;
         info.name = processName(info.pid);
         if (!info.name.empty()) // the process ended while we looked
             out.push_back(std::move(info));
