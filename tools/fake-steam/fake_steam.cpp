@@ -1,8 +1,13 @@
 // Plays a Steam or SteamVR process for the assistant's tests and demo. Its behaviour follows
 // the name it was started under:
-//   steam.sh / steam.exe -silent  start the "steam" copy beside it (or in ubuntu12_32/)
-//                                 detached, then end (like Steam's launcher)
-//   steam <steam://url>           record the URL and end (hand-over to the running client)
+//   steam.sh / steam.exe -silent  start the "steam" copy (or $OSTREL_FAKE_STEAM_CLIENT) in
+//                                 ubuntu12_32/ or beside it, detached, then end (like
+//                                 Steam's launcher)
+//   steam <steam://url>           record the URL and end (hand-over to the running client);
+//                                 for steam://rungameid/250820 it first starts, detached,
+//                                 every program whose name begins with "vr" in the folder
+//                                 $OSTREL_FAKE_STEAMVR_BIN (except vrstartup), as Steam
+//                                 starts SteamVR
 //   vrstartup -shutdown           create "shutdown.flag" beside itself and end
 //   anything else                 stay alive until its lifetime ends or a "shutdown.flag"
 //                                 appears beside it (SteamVR's processes)
@@ -10,7 +15,13 @@
 // Options for the staying kind: --lifetime-ms N (default 60000, so strays end by
 // themselves), --linger-ms N (time to exit after the flag), --stubborn (ignore the flag
 // and SIGTERM: a SteamVR that never exits), --listen (listen on a free loopback TCP port
-// and print it, like adb's server), --connect PORT (hold a loopback connection to PORT).
+// and print it, like adb's server), --connect PORT (hold a loopback connection to PORT),
+// --signal-after-ms N (after N ms write 1 into the streamer's shared block, named by
+// OSTREL_SHARED_BLOCK / OSTREL_SHARED_MUTEX or the product's names, as the streamer
+// driver does once SteamVR's server has loaded it).
+#include "platform/shared_block.h"
+
+#include <dirent.h>
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <signal.h>
@@ -73,7 +84,8 @@ void record(const std::string& name, int argc, char** argv)
     }
 }
 
-int startDetached(const std::string& program)
+int startDetached(const std::string& program, const char* name = "steam", const char* arg = nullptr,
+                  const char* argValue = nullptr)
 {
     const pid_t pid = fork();
     if (pid < 0)
@@ -82,7 +94,7 @@ int startDetached(const std::string& program)
         setsid();
         if (fork() != 0)
             _exit(0);
-        execl(program.c_str(), "steam", static_cast<char*>(nullptr));
+        execl(program.c_str(), name, arg, argValue, static_cast<char*>(nullptr));
         _exit(127);
     }
     int status = 0;
@@ -106,6 +118,42 @@ bool flag(int argc, char** argv, const char* name)
     return false;
 }
 
+void startSteamVr(const std::string& bin)
+{
+    DIR* dir = opendir(bin.c_str());
+    if (!dir)
+        return;
+    std::vector<std::string> programs;
+    while (dirent* e = readdir(dir)) {
+        const std::string n = e->d_name;
+        if (n.rfind("vr", 0) == 0 && n.rfind("vrstartup", 0) != 0)
+            programs.push_back(n);
+    }
+    closedir(dir);
+    const char* delay = std::getenv("OSTREL_FAKE_SIGNAL_AFTER_MS");
+    for (const std::string& n : programs) {
+        if (n.find("vrserver") != std::string::npos)
+            startDetached(bin + "/" + n, n.c_str(), "--signal-after-ms", delay && *delay ? delay : "300");
+        else
+            startDetached(bin + "/" + n, n.c_str());
+    }
+}
+
+bool signalStreamerLoaded()
+{
+    const char* block = std::getenv("OSTREL_SHARED_BLOCK");
+    const char* mutex = std::getenv("OSTREL_SHARED_MUTEX");
+    platform::SharedBlock shm;
+    if (!shm.open(block && *block ? block : "OSTREL_VOZEMemory", mutex && *mutex ? mutex : "OSTREL_VOZEData_Mutex", 8))
+        return false;
+    if (!shm.lock())
+        return false;
+    const unsigned char one[5] = {1, 0, 0, 0, 1}; // value 1 (little-endian), flag 1
+    std::memcpy(shm.data(), one, sizeof one);
+    shm.unlock();
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -116,15 +164,21 @@ int main(int argc, char** argv)
     record(name, argc, argv);
 
     if (name == "steam.sh" || name == "steam.exe" || name == "Steam.exe") {
-        for (const std::string& candidate : {dir + "/ubuntu12_32/steam", dir + "/steam"}) {
+        const char* client = std::getenv("OSTREL_FAKE_STEAM_CLIENT");
+        const std::string clientName = client && *client ? client : "steam";
+        for (const std::string& candidate : {dir + "/ubuntu12_32/" + clientName, dir + "/" + clientName}) {
             if (exists(candidate))
                 return startDetached(candidate);
         }
         std::fprintf(stderr, "fake steam launcher: no steam program beside %s\n", self.c_str());
         return 1;
     }
-    if (name == "steam" && argc > 1 && std::strncmp(argv[1], "steam://", 8) == 0)
+    if (argc > 1 && std::strncmp(argv[1], "steam://", 8) == 0) {
+        const char* vrBin = std::getenv("OSTREL_FAKE_STEAMVR_BIN");
+        if (std::strcmp(argv[1], "steam://rungameid/250820") == 0 && vrBin && *vrBin)
+            startSteamVr(vrBin);
         return 0;
+    }
     if (name == "vrstartup" || name == "vrstartup.exe") {
         if (flag(argc, argv, "-shutdown")) {
             if (FILE* f = std::fopen((dir + "/shutdown.flag").c_str(), "w"))
@@ -156,6 +210,13 @@ int main(int argc, char** argv)
             std::printf("%u\n", ntohs(addr.sin_port));
         }
         std::fflush(stdout);
+    }
+
+    const long signalAfterMs = option(argc, argv, "--signal-after-ms", -1);
+    if (signalAfterMs >= 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(signalAfterMs));
+        if (!signalStreamerLoaded())
+            std::fprintf(stderr, "fake vrserver: shared block could not be opened\n");
     }
 
     const bool stubborn = flag(argc, argv, "--stubborn");
