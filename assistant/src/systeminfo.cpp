@@ -1,5 +1,7 @@
 #include "systeminfo.h"
 
+#include "settingsstore.h"
+
 #include "platform/audio.h"
 #include "platform/command.h"
 #include "platform/display.h"
@@ -40,7 +42,11 @@ QString registryText(const char* key, const char* value)
 
 SystemInfo* SystemInfo::instance()
 {
-    static SystemInfo* info = new SystemInfo();
+    static SystemInfo* info = [] {
+        // The session file names the virtual cable as microphone only when it is there.
+        SettingsStore::instance()->setVbCableCheck(&SystemInfo::vbCableInstalled);
+        return new SystemInfo();
+    }();
     return info;
 }
 

@@ -15,6 +15,7 @@ class TestSystemInfo : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void adapterClassification_data();
     void adapterClassification();
     void videoMemoryTexts();
@@ -37,6 +38,13 @@ private slots:
 };
 
 using Adapter = SystemInfo::Adapter;
+
+void TestSystemInfo::initTestCase()
+{
+    // instance() hands its cable check to the settings store: keep its folder private.
+    static QTemporaryDir userDir;
+    qputenv("OSTREL_USER_DIR", userDir.path().toUtf8());
+}
 
 void TestSystemInfo::adapterClassification_data()
 {

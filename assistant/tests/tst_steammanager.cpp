@@ -1,0 +1,417 @@
+#include "settingsstore.h"
+#include "sharedmemorychannel.h"
+#include "steammanager.h"
+#include "systeminfo.h"
+
+#include "fakesteam.h"
+#include "platform/paths.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThreadPool>
+
+#include <memory>
+#include <thread>
+
+// Steam and SteamVR are played by copies of tools/fake-steam in a temporary home: a
+// Steam folder with its launcher and client, SteamVR with its processes and shutdown
+// tool, a "steam" URL handler on PATH that records what it was asked to open, and a
+// fake vrserver that writes the streamer's signal into the shared block. Every watched
+// name carries this test's process id so parallel runs never see each other's fakes.
+class TestSteamManager : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void installationIsFoundBelowHome();
+    void noInstallationAnywhere();
+    void steamRunningIsDebounced();
+    void steamAlreadyRunningCountsAtOnce();
+    void startSteamLaunchesOnThePool();
+    void startSteamWithoutInstallationToasts();
+    void startSteamVrRegistersLaunchesAndClears();
+    void staleSignalDoesNotClearEarly();
+    void secondStartRunsASecondPoller();
+    void startSteamVrNeedsSteam();
+    void pollerGivesUpAfterItsBound();
+    void stopWithNothingRunningOnlyClears();
+    void stopGivesUpOnASteamVrThatNeverExits();
+    void steamVrRunningIsDebounced();
+    void restartFromAnotherThread();
+    void firewallRuleHasNoMeaningHere();
+
+private:
+    QString vrpathFile() const;
+    QJsonArray externalDrivers() const;
+    void writeVrpath(const QJsonArray& drivers);
+    SteamManager::ProcessNames names() const;
+    std::unique_ptr<SteamManager> makeManager();
+    void killFakes();
+    QStringList urlsOpened() const;
+
+    QTemporaryDir m_root;
+    QString m_home, m_steamDir, m_vrBin, m_client, m_suffix;
+    QString m_log;
+};
+
+QString TestSteamManager::vrpathFile() const
+{
+    return QString::fromStdString(platform::openvrPathRegistryFile(m_home.toStdString()));
+}
+
+QJsonArray TestSteamManager::externalDrivers() const
+{
+    QFile f(vrpathFile());
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QJsonDocument::fromJson(f.readAll()).object().value("external_drivers").toArray();
+}
+
+void TestSteamManager::writeVrpath(const QJsonArray& drivers)
+{
+    QJsonObject root;
+    root.insert("runtime", QJsonArray{m_steamDir + "/steamapps/common/SteamVR"});
+    root.insert("external_drivers", drivers);
+    root.insert("config", QJsonArray{m_steamDir + "/config"});
+    root.insert("version", 1);
+    QDir().mkpath(QFileInfo(vrpathFile()).absolutePath());
+    QFile f(vrpathFile());
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(QJsonDocument(root).toJson());
+}
+
+SteamManager::ProcessNames TestSteamManager::names() const
+{
+    SteamManager::ProcessNames n;
+    n.steam = "steam" + m_suffix + ".exe";
+    n.vrMonitor = "vrmonitor" + m_suffix + ".exe";
+    n.steamVr = QStringList{"vrserver" + m_suffix + ".exe", "vrmonitor" + m_suffix + ".exe",
+                            "vrcompositor" + m_suffix + ".exe"};
+    return n;
+}
+
+std::unique_ptr<SteamManager> TestSteamManager::makeManager()
+{
+    auto m = std::make_unique<SteamManager>(names());
+    m->setWaitLimits(10000, 20000, 100);
+    return m;
+}
+
+void TestSteamManager::killFakes()
+{
+    SystemInfo::killProcessesByName({"steam" + m_suffix, "vrmonitor" + m_suffix, "vrserver" + m_suffix,
+                                     "vrcompositor" + m_suffix});
+    QTRY_VERIFY_WITH_TIMEOUT(!SystemInfo::isProcessRunning("steam" + m_suffix) &&
+                                 !SystemInfo::isProcessRunning("vrserver" + m_suffix) &&
+                                 !SystemInfo::isProcessRunning("vrmonitor" + m_suffix),
+                             5000);
+}
+
+QStringList TestSteamManager::urlsOpened() const
+{
+    QFile f(m_log);
+    QStringList urls;
+    if (!f.open(QIODevice::ReadOnly))
+        return urls;
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        if (line.startsWith("steam steam://"))
+            urls << QString::fromUtf8(line.mid(6));
+    }
+    return urls;
+}
+
+void TestSteamManager::initTestCase()
+{
+    QVERIFY(m_root.isValid());
+    QVERIFY(QFileInfo::exists(fakeSteamBinary()));
+    m_suffix = QString::number(QCoreApplication::applicationPid());
+    m_home = m_root.path() + "/home";
+    m_steamDir = m_home + "/.local/share/Steam";
+    m_vrBin = m_steamDir + "/steamapps/common/SteamVR/bin/linux64";
+    m_log = m_root.path() + "/fake-steam.log";
+    QDir().mkpath(m_home);
+
+    QVERIFY(!installFake(m_steamDir, "steam.sh").isEmpty());
+    m_client = installFake(m_steamDir + "/ubuntu12_32", "steam" + m_suffix);
+    QVERIFY(!m_client.isEmpty());
+    QVERIFY(!installFake(m_vrBin, "vrstartup").isEmpty());
+    QVERIFY(!installFake(m_vrBin, "vrserver" + m_suffix).isEmpty());
+    QVERIFY(!installFake(m_vrBin, "vrmonitor" + m_suffix).isEmpty());
+    QVERIFY(!installFake(m_root.path() + "/bin", "steam").isEmpty());
+
+    qputenv("HOME", m_home.toUtf8());
+    qputenv("OSTREL_USER_DIR", (m_root.path() + "/user").toUtf8());
+    qputenv("OSTREL_SHARED_BLOCK", ("ostrel_test_steam_" + m_suffix).toUtf8());
+    qputenv("OSTREL_SHARED_MUTEX", ("ostrel_test_steam_mutex_" + m_suffix).toUtf8());
+    qputenv("OSTREL_FAKE_STEAM_LOG", m_log.toUtf8());
+    qputenv("OSTREL_FAKE_STEAM_CLIENT", ("steam" + m_suffix).toUtf8());
+    qputenv("OSTREL_FAKE_STEAMVR_BIN", m_vrBin.toUtf8());
+    qputenv("PATH", (m_root.path() + "/bin:").toUtf8() + qgetenv("PATH"));
+    QDir().mkpath(m_root.path() + "/user");
+}
+
+void TestSteamManager::init()
+{
+    writeVrpath({});
+    QFile::remove(m_log);
+    QFile::remove(m_vrBin + "/shutdown.flag");
+    qputenv("HOME", m_home.toUtf8());
+    qputenv("OSTREL_FAKE_SIGNAL_AFTER_MS", "300");
+    qputenv("OSTREL_FAKE_STEAMVR_BIN", m_vrBin.toUtf8());
+}
+
+void TestSteamManager::cleanup()
+{
+    killFakes();
+    QThreadPool::globalInstance()->waitForDone(20000);
+}
+
+void TestSteamManager::installationIsFoundBelowHome()
+{
+    auto m = makeManager();
+    QVERIFY(m->steamInstalled());
+    QCOMPARE(m->steamInstallPath(), m_steamDir);
+    QCOMPARE(m->steamVrInstallPath(), m_steamDir + "/steamapps/common/SteamVR");
+}
+
+void TestSteamManager::noInstallationAnywhere()
+{
+    QTemporaryDir emptyHome;
+    qputenv("HOME", emptyHome.path().toUtf8());
+    auto m = makeManager();
+    QVERIFY(!m->steamInstalled());
+    QTest::ignoreMessage(QtWarningMsg, "[steam] Could not find Steam installation path");
+    QCOMPARE(m->steamInstallPath(), QString());
+    QCOMPARE(m->steamVrInstallPath(), QString());
+    QVERIFY(!m->shutdownSteamVr());
+}
+
+void TestSteamManager::steamRunningIsDebounced()
+{
+    auto m = makeManager(); // Steam is not running: the count starts again from 0
+    QVERIFY(!m->isSteamRunning());
+    FakeProcesses p;
+    QVERIFY(p.start(m_client));
+    QVERIFY(!m->isSteamRunning());
+    QVERIFY(!m->isSteamRunning());
+    QVERIFY(!m->isSteamRunning());
+    QVERIFY(m->isSteamRunning());
+    QVERIFY(m->isSteamRunning());
+    killFakes();
+    QVERIFY(!m->isSteamRunning());
+}
+
+void TestSteamManager::steamAlreadyRunningCountsAtOnce()
+{
+    FakeProcesses p;
+    QVERIFY(p.start(m_client));
+    auto m = makeManager();
+    QVERIFY(m->isSteamRunning());
+}
+
+void TestSteamManager::startSteamLaunchesOnThePool()
+{
+    auto m = makeManager();
+    QSignalSpy toasts(m.get(), &SteamManager::showToast);
+    m->startSteam();
+    m->startSteam(); // while the first start is under way
+    QCOMPARE(toasts.count(), 1);
+    QCOMPARE(toasts.at(0).at(0).toString(), QString("Steam正在启动中，请稍候"));
+    QTRY_VERIFY_WITH_TIMEOUT(SystemInfo::isProcessRunning("steam" + m_suffix + ".exe"), 15000);
+    QVERIFY(QThreadPool::globalInstance()->waitForDone(15000));
+    QFile log(m_log);
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    QVERIFY(log.readAll().contains("steam.sh -silent"));
+    QCOMPARE(toasts.count(), 1); // no failure toast
+}
+
+void TestSteamManager::startSteamWithoutInstallationToasts()
+{
+    QTemporaryDir emptyHome;
+    qputenv("HOME", emptyHome.path().toUtf8());
+    auto m = makeManager();
+    QSignalSpy toasts(m.get(), &SteamManager::showToast);
+    m->startSteam();
+    QVERIFY(QThreadPool::globalInstance()->waitForDone(15000));
+    QTRY_COMPARE(toasts.count(), 2);
+    QCOMPARE(toasts.at(0).at(0).toString(), QString("未找到Steam安装路径"));
+    QCOMPARE(toasts.at(1).at(0).toString(), QString("启动Steam失败"));
+    // The start is over: a new call tries again rather than reporting a start in progress.
+    m->startSteam();
+    QVERIFY(QThreadPool::globalInstance()->waitForDone(15000));
+    QTRY_COMPARE(toasts.count(), 4);
+    QCOMPARE(toasts.at(2).at(0).toString(), QString("未找到Steam安装路径"));
+}
+
+void TestSteamManager::startSteamVrRegistersLaunchesAndClears()
+{
+    FakeProcesses p;
+    QVERIFY(p.start(m_client));
+    auto m = makeManager();
+    QSignalSpy sessions(m.get(), &SteamManager::steamAppChange);
+    m->startSteamVR();
+    QCOMPARE(externalDrivers(), QJsonArray{QCoreApplication::applicationDirPath()});
+    QCOMPARE(m->activePollers(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(urlsOpened(), QStringList{"steam://rungameid/250820"}, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(SystemInfo::isProcessRunning("vrserver" + m_suffix + ".exe"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(externalDrivers(), QJsonArray{}, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(m->activePollers(), 0, 2000);
+    QVERIFY(m->isSteamVrRunning());
+
+    // Stop: the registration goes first, the shutdown tool is run and the wait lasts
+    // until SteamVR's processes are gone.
+    writeVrpath({"/somewhere/else"});
+    m->stopSteamVR();
+    QCOMPARE(externalDrivers(), QJsonArray{});
+    QVERIFY(QFileInfo::exists(m_vrBin + "/shutdown.flag"));
+    QVERIFY(!SystemInfo::isProcessRunning("vrserver" + m_suffix + ".exe"));
+    QVERIFY(!SystemInfo::isProcessRunning("vrmonitor" + m_suffix + ".exe"));
+    QCOMPARE(sessions.count(), 1);
+    QCOMPARE(sessions.at(0).at(1).toString(), QString("SteamVR"));
+    QVERIFY(sessions.at(0).at(0).toInt() >= 0);
+}
+
+void TestSteamManager::staleSignalDoesNotClearEarly()
+{
+    FakeProcesses p;
+    QVERIFY(p.start(m_client));
+    {
+        SharedMemoryChannel other;
+        QVERIFY(other.open());
+        QVERIFY(other.writeValue(1)); // left from an earlier SteamVR run
+    }
+    qputenv("OSTREL_FAKE_SIGNAL_AFTER_MS", "1500");
+    auto m = makeManager();
+    SharedMemoryChannel streamerView;
+    QVERIFY(streamerView.open());
+    m->startSteamVR();
+    QTest::qWait(600);
+    QCOMPARE(externalDrivers(), QJsonArray{QCoreApplication::applicationDirPath()});
+    quint32 value = 7;
+    QVERIFY(streamerView.readValue(value));
+    QCOMPARE(value, 0u);
+    QTRY_COMPARE_WITH_TIMEOUT(externalDrivers(), QJsonArray{}, 6000);
+}
+
+void TestSteamManager::secondStartRunsASecondPoller()
+{
+    FakeProcesses p;
+    QVERIFY(p.start(m_client));
+    qputenv("OSTREL_FAKE_STEAMVR_BIN", ""); // the streamer's signal comes from the test
+    auto m = makeManager();
+    m->startSteamVR();
+    m->startSteamVR();
+    QCOMPARE(m->activePollers(), 2);
+    QTest::qWait(200);
+    QCOMPARE(m->activePollers(), 2);
+    SharedMemoryChannel streamer;
+    QVERIFY(streamer.open());
+    QVERIFY(streamer.writeValue(1));
+    QTRY_COMPARE_WITH_TIMEOUT(m->activePollers(), 0, 3000);
+    QCOMPARE(externalDrivers(), QJsonArray{});
+    QCOMPARE(urlsOpened().size(), 2);
+}
+
+void TestSteamManager::startSteamVrNeedsSteam()
+{
+    auto m = makeManager();
+    writeVrpath({"/kept"});
+    m->startSteamVR();
+    QCOMPARE(m->activePollers(), 0);
+    QCOMPARE(externalDrivers(), QJsonArray{"/kept"});
+    QTest::qWait(300);
+    QCOMPARE(urlsOpened(), QStringList{});
+}
+
+void TestSteamManager::pollerGivesUpAfterItsBound()
+{
+    FakeProcesses p;
+    QVERIFY(p.start(m_client));
+    qputenv("OSTREL_FAKE_STEAMVR_BIN", ""); // SteamVR never loads the streamer
+    auto m = makeManager();
+    m->setWaitLimits(10000, 400, 100);
+    m->startSteamVR();
+    QCOMPARE(externalDrivers(), QJsonArray{QCoreApplication::applicationDirPath()});
+    QTRY_COMPARE_WITH_TIMEOUT(m->activePollers(), 0, 5000);
+    QCOMPARE(externalDrivers(), QJsonArray{});
+}
+
+void TestSteamManager::stopWithNothingRunningOnlyClears()
+{
+    auto m = std::make_unique<SteamManager>(names()); // the product's own bounds
+    writeVrpath({QCoreApplication::applicationDirPath()});
+    QElapsedTimer t;
+    t.start();
+    m->stopSteamVR();
+    QVERIFY2(t.elapsed() < 2000, "no settle time without SteamVR");
+    QCOMPARE(externalDrivers(), QJsonArray{});
+    QVERIFY(!QFileInfo::exists(m_vrBin + "/shutdown.flag"));
+}
+
+void TestSteamManager::stopGivesUpOnASteamVrThatNeverExits()
+{
+    FakeProcesses p;
+    QProcess* stubborn = p.start(m_vrBin + "/vrserver" + m_suffix, {"--stubborn"});
+    QVERIFY(stubborn);
+    QTRY_VERIFY(SystemInfo::isProcessRunning("vrserver" + m_suffix + ".exe"));
+    auto m = makeManager();
+    m->setWaitLimits(1500, 20000, 100);
+    writeVrpath({QCoreApplication::applicationDirPath()});
+    QElapsedTimer t;
+    t.start();
+    m->stopSteamVR();
+    QVERIFY(t.elapsed() >= 1400);
+    QVERIFY(t.elapsed() < 8000);
+    QCOMPARE(stubborn->state(), QProcess::Running);
+    QCOMPARE(externalDrivers(), QJsonArray{});
+}
+
+void TestSteamManager::steamVrRunningIsDebounced()
+{
+    auto m = makeManager();
+    QSignalSpy sessions(m.get(), &SteamManager::steamAppChange);
+    FakeProcesses p;
+    QVERIFY(p.start(m_vrBin + "/vrmonitor" + m_suffix));
+    QTRY_VERIFY(SystemInfo::isProcessRunning("vrmonitor" + m_suffix + ".exe"));
+    QVERIFY(m->isSteamVrRunning());
+    killFakes();
+    QVERIFY(m->isSteamVrRunning()); // one miss is forgiven
+    QCOMPARE(sessions.count(), 0);
+    QVERIFY(!m->isSteamVrRunning());
+    QCOMPARE(sessions.count(), 1);
+    QVERIFY(!m->isSteamVrRunning());
+    QCOMPARE(sessions.count(), 1);
+}
+
+void TestSteamManager::restartFromAnotherThread()
+{
+    auto m = makeManager();
+    m->setHeadsetId("KX2G0YC1ZF8B0BQZ");
+    QSignalSpy toasts(m.get(), &SteamManager::showToast);
+    writeVrpath({QCoreApplication::applicationDirPath()});
+    QTest::ignoreMessage(QtWarningMsg, "[steam] stopSteamVR thread");
+    std::thread worker([&] { m->restartSteamVR(); });
+    worker.join();
+    QFile settings(SettingsStore::instance()->settingsFilePath());
+    QVERIFY(settings.open(QIODevice::ReadOnly));
+    QVERIFY(settings.readAll().contains("KX2G0YC1ZF8B0BQZ"));
+    QTRY_COMPARE_WITH_TIMEOUT(externalDrivers(), QJsonArray{}, 2000); // the queued stop ran here
+    QTRY_COMPARE_WITH_TIMEOUT(toasts.count(), 1, 6000);
+    QCOMPARE(toasts.at(0).at(0).toString(), QString("正在重启，请等待"));
+}
+
+void TestSteamManager::firewallRuleHasNoMeaningHere()
+{
+    auto m = makeManager();
+    QVERIFY(m->isFirewallRuleRegistered(m_steamDir + "/steamapps/common/SteamVR"));
+}
+
+QTEST_GUILESS_MAIN(TestSteamManager)
+#include "tst_steammanager.moc"
