@@ -1,6 +1,10 @@
 /* A host program in plain C. Each run is one scenario given on the command
  * line; the exit code is 0 when every check held. Scenarios:
- *   replay   start a replay instance with C callbacks and receive packets
+ *   replay                     a replay instance with C callbacks receives packets
+ *   level LEVEL DEBUG INFO     start-up with logLevel LEVEL; the log file must hold
+ *                              debug lines when DEBUG is 1 and info lines when INFO is 1
+ *   logfail                    an unwritable log folder fails with 105, a good one
+ *                              works afterwards
  */
 #if !defined(_WIN32) && !defined(_POSIX_C_SOURCE)
 #define _POSIX_C_SOURCE 200809L
@@ -10,6 +14,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <time.h>
 
 static int g_failures = 0;
 
@@ -130,6 +135,108 @@ static int replay(void)
     return 0;
 }
 
+/* Reads the whole daily log file of folder dir into a buffer (caller frees). */
+static char* readLog(const char* dir)
+{
+    time_t now = time(NULL);
+    struct tm* local = localtime(&now);
+    char path[512];
+    snprintf(path, sizeof path, "%s/nerevnet_%04d-%02d-%02d.log", dir, local->tm_year + 1900, local->tm_mon + 1,
+             local->tm_mday);
+    FILE* f = fopen(path, "rb");
+    if (!f) {
+        fprintf(stderr, "cannot open %s\n", path);
+        return NULL;
+    }
+    size_t cap = 4096, len = 0;
+    char* text = (char*)malloc(cap);
+    size_t n;
+    while (text && (n = fread(text + len, 1, cap - len - 1, f)) > 0) {
+        len += n;
+        if (cap - len < 2) {
+            cap *= 2;
+            text = (char*)realloc(text, cap);
+        }
+    }
+    fclose(f);
+    if (text)
+        text[len] = '\0';
+    return text;
+}
+
+static NerevnetStartupConfig mockConfig(const char* dir, const char* recording)
+{
+    NerevnetStartupConfig config;
+    memset(&config, 0, sizeof config);
+    config.version = NEREVNET_VERSION;
+    config.networkType = NetworkType_Mock;
+    config.logDir = dir;
+    config.config.mock.filePath = recording;
+    return config;
+}
+
+static int level(int logLevel, int wantDebug, int wantInfo)
+{
+    char dir[64];
+    snprintf(dir, sizeof dir, "level_%d_%ld", logLevel, (long)time(NULL));
+    const char* recording = "c_host_level.h264";
+    CHECK(writeRecording(recording));
+    NerevnetStartupConfig config = mockConfig(dir, recording);
+    config.logLevel = logLevel;
+    int32_t error = -1;
+    NerevnetHandle handle = nerevnet_startup(&config, &error);
+    CHECK(handle != NULL);
+    if (!handle)
+        return 1;
+    CHECK(nerevnet_isConnected(handle)); /* writes a debug line */
+    nerevnet_shutdown(handle);
+    /* An error line, written at every level below off. */
+    NerevnetStartupConfig bad = mockConfig(dir, recording);
+    bad.version = "9.0.0";
+    CHECK(nerevnet_startup(&bad, &error) == NULL);
+    CHECK(error == NerevnetErrorCode_VersionIncompatible);
+
+    char* text = readLog(dir);
+    CHECK(text != NULL);
+    if (!text)
+        return 1;
+    CHECK((strstr(text, "[D]") != NULL && strstr(text, "[Mock] Call isConnected()") != NULL) == (wantDebug != 0));
+    CHECK((strstr(text, "Startup success, type: Mock") != NULL) == (wantInfo != 0));
+    CHECK((strstr(text, "Startup fail, version not compatible: 9.0.0 vs 2.3.3") != NULL) == (logLevel < 6 || logLevel > 6));
+    free(text);
+    return 0;
+}
+
+static int logfail(void)
+{
+    const char* blocker = "c_host_blocker";
+    FILE* f = fopen(blocker, "wb");
+    CHECK(f != NULL);
+    if (f) {
+        fputs("a file where a folder should be", f);
+        fclose(f);
+    }
+    const char* recording = "c_host_logfail.h264";
+    CHECK(writeRecording(recording));
+    NerevnetStartupConfig config = mockConfig("c_host_blocker/logs", recording);
+    int32_t error = -1;
+    CHECK(nerevnet_startup(&config, &error) == NULL);
+    CHECK(error == NerevnetErrorCode_InitLoggerFail);
+
+    char dir[64];
+    snprintf(dir, sizeof dir, "logfail_%ld", (long)time(NULL));
+    config.logDir = dir;
+    NerevnetHandle handle = nerevnet_startup(&config, &error);
+    CHECK(handle != NULL);
+    CHECK(error == 0);
+    nerevnet_shutdown(handle);
+    char* text = readLog(dir);
+    CHECK(text != NULL && strstr(text, "Startup success, type: Mock") != NULL);
+    free(text);
+    remove(blocker);
+    return 0;
+}
+
 #ifdef _WIN32
 #include <windows.h>
 static void sleepMs(int ms) { Sleep((DWORD)ms); }
@@ -150,6 +257,10 @@ int main(int argc, char** argv)
     }
     if (strcmp(argv[1], "replay") == 0)
         replay();
+    else if (strcmp(argv[1], "level") == 0 && argc == 5)
+        level(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]));
+    else if (strcmp(argv[1], "logfail") == 0)
+        logfail();
     else {
         fprintf(stderr, "unknown scenario %s\n", argv[1]);
         return 2;

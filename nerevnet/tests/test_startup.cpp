@@ -231,3 +231,20 @@ TEST(NullHandle, ThinExportsRefuseAndWarn)
     for (const LogLine& line : log.since(mark))
         EXPECT_EQ(line.level, NerevnetLogLevel_Warning) << line.text;
 }
+
+TEST_F(Startup, NetworkTypesWithoutTheirTransportYetFailCleanly)
+{
+    // The UDP and TCP drivers are not part of this build yet: start-up must
+    // refuse them with a reason instead of creating anything.
+    for (int32_t type : {NetworkType_Tcp, NetworkType_Udp}) {
+        NerevnetStartupConfig config = mockConfig();
+        config.networkType = type;
+        const size_t mark = m_log.mark();
+        int32_t error = -1;
+        EXPECT_EQ(nerevnet_startup(&config, &error), nullptr);
+        EXPECT_EQ(error, NerevnetErrorCode_DriverNotImplemented);
+        const std::string name = type == NetworkType_Tcp ? "TCP" : "UDP";
+        EXPECT_TRUE(m_log.contains(mark, "Startup fail, driver " + name + " not available in this build",
+                                   NerevnetLogLevel_Error));
+    }
+}
