@@ -23,7 +23,14 @@ MockDriver::MockDriver()
 MockDriver::~MockDriver()
 {
     m_running = false;
-    joinReplay();
+    if (m_thread.joinable()) {
+        // Destroyed from inside its own notification (the host dropped the
+        // last reference there): the thread cannot wait for itself.
+        if (m_replayThreadId.load() == std::this_thread::get_id())
+            m_thread.detach();
+        else
+            m_thread.join();
+    }
     NLOG_INFO("Destroy MockDriver");
 }
 
@@ -67,13 +74,13 @@ void MockDriver::stop()
 
 void MockDriver::joinReplay()
 {
-    if (!m_thread.joinable())
-        return;
     // A notification callback may stop the driver from the replay thread
-    // itself; that thread ends by itself and is joined on the next start.
-    if (m_thread.get_id() == std::this_thread::get_id())
+    // itself; that thread ends by itself and is joined by the next start or
+    // the destructor. Only the host's threads touch m_thread.
+    if (m_replayThreadId.load() == std::this_thread::get_id())
         return;
-    m_thread.join();
+    if (m_thread.joinable())
+        m_thread.join();
 }
 
 int32_t MockDriver::sendMessage(const char* data, uint32_t length, bool reliable)
@@ -127,6 +134,7 @@ bool MockDriver::readUnit()
 
 void MockDriver::replay()
 {
+    m_replayThreadId = std::this_thread::get_id();
     const int32_t role = this->role();
     onStart(role, true);
     onConnectStatus(ConnectStatus_Connecting);
@@ -152,6 +160,7 @@ void MockDriver::replay()
 
     onConnectStatus(ConnectStatus_Disconnected);
     onStop(role);
+    m_replayThreadId = std::thread::id();
 }
 
 } // namespace nerevnet

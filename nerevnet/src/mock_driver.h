@@ -32,6 +32,7 @@ private:
     void joinReplay();
 
     std::thread m_thread;
+    std::atomic<std::thread::id> m_replayThreadId{};
     std::atomic<bool> m_running{false};
     std::ifstream m_file;
     std::vector<uint8_t> m_buffer;

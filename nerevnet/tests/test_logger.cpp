@@ -57,16 +57,27 @@ TEST(Logger, LinesFollowThePattern)
 
 TEST(Logger, EachLevelHasItsLetter)
 {
-    // The environment's start-up runs at debug level.
-    EXPECT_FALSE(linesContaining("][D][").empty());
+    // The environment's start-up runs at debug level. Debug records are
+    // written out with the next info record.
+    NerevnetStartupConfig config = makeConfig(NetworkType_Mock, processLog().recording.c_str());
+    NerevnetHandle handle = nerevnet_startup(&config, nullptr);
+    ASSERT_NE(handle, nullptr);
+    EXPECT_TRUE(nerevnet_isConnected(handle));
+    nerevnet_shutdown(handle);
+    const auto debugLines = linesContaining("[Mock] Call isConnected()");
+    ASSERT_FALSE(debugLines.empty());
+    EXPECT_NE(debugLines.back().find("][D]["), std::string::npos) << debugLines.back();
     EXPECT_FALSE(linesContaining("][I][").empty());
+
     const size_t before = linesContaining("][W][").size();
     nerevnet_stop(nullptr);
     EXPECT_EQ(linesContaining("][W][").size(), before + 1);
-    int32_t error = 0;
-    NerevnetStartupConfig config = makeConfig(NetworkType_Steam);
-    nerevnet_startup(&config, &error);
-    EXPECT_FALSE(linesContaining("][E][").empty());
+
+    NerevnetStartupConfig steam = makeConfig(NetworkType_Steam);
+    nerevnet_startup(&steam, nullptr);
+    const auto errorLines = linesContaining("Startup fail, invalid network type: Steam");
+    ASSERT_FALSE(errorLines.empty());
+    EXPECT_NE(errorLines.back().find("][E]["), std::string::npos) << errorLines.back();
 }
 
 TEST(Logger, InfoRecordsAreInTheFileAtOnce)
