@@ -1,5 +1,7 @@
 #include "httpmanager.h"
 
+#include "systeminfo.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QEventLoop>
@@ -42,10 +44,11 @@ QString compact(const QJsonObject& object)
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
 }
 
-// The device and PC description attached to every event.
+// The device and PC description attached to every event, as the hardware
+// inventory reports it at the time of the event.
 QJsonObject defaultData()
 {
-    return QJsonObject();
+    return SystemInfo::instance()->reportJson();
 }
 
 } // namespace

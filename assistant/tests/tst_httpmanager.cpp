@@ -1,6 +1,7 @@
 // HttpManager against the local cloud server running as a real process.
 #include "cloudserverprocess.h"
 #include "httpmanager.h"
+#include "systeminfo.h"
 
 #include <QDateTime>
 #include <QTemporaryDir>
@@ -71,10 +72,12 @@ private slots:
         QCOMPARE(batch.at(1)["extraData"].toObject(), QJsonObject({{"wired", true}}));
         QCOMPARE(batch.at(2)["extraData"]["seconds"].toInt(), 42);
         qint64 previous = before;
+        const QJsonObject inventory = SystemInfo::instance()->reportJson();
+        QCOMPARE(inventory["streamingAssistantVersion"].toString(), QString("1.1.16.420"));
         for (const QJsonValue& record : batch) {
             const QJsonObject object = record.toObject();
             QCOMPARE(object.keys(), QStringList({"defaultData", "eventId", "extraData", "timestamp"}));
-            QVERIFY(object["defaultData"].isObject());
+            QCOMPARE(object["defaultData"].toObject(), inventory);
             const qint64 timestamp = qint64(object["timestamp"].toDouble());
             QVERIFY(timestamp >= previous);
             QVERIFY(timestamp <= QDateTime::currentMSecsSinceEpoch());
@@ -92,6 +95,19 @@ private slots:
         manager.sendQueuedEvents(true);
         manager.sendQueuedEvents(false);
         QCOMPARE(m_server->requestCount(kEventPath), 1);
+    }
+
+    void deviceDescriptionIsTakenWhenTheEventIsReported()
+    {
+        HttpManager manager;
+        SystemInfo::instance()->setDeviceSN("KZ0001");
+        manager.report("before_pit_click", {});
+        SystemInfo::instance()->setDeviceSN("KZ0002");
+        manager.report("after_pit_click", {});
+        manager.sendQueuedEvents(false);
+        const QJsonArray batch = parsedBatch(m_server->eventBatches().at(0));
+        QCOMPARE(batch.at(0)["defaultData"]["deciveSN"].toString(), QString("KZ0001"));
+        QCOMPARE(batch.at(1)["defaultData"]["deciveSN"].toString(), QString("KZ0002"));
     }
 
     void timerSendsBatchesAndSkipsEmptyTicks()
