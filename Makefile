@@ -45,6 +45,7 @@ fuzz: bootstrap
 
 bench: build
 	@$(BUILD)/nerevnet/tools/nerevnet_bench
+	@$(BUILD)/assistant/bench_control_idle
 
 clean:
 	rm -rf build build-asan build-tsan build-fuzz build-win

@@ -1,10 +1,10 @@
 #include "sysmanager.h"
 
+#include "controllines.h"
 #include "ipcsock.h"
 #include "poller.h"
 
 #include <QDebug>
-#include <QStringList>
 
 #include <cstdlib>
 #include <iostream>
@@ -163,43 +163,6 @@ void SysManager::sendCommand(const std::string &text)
     m_socket->send(text);
 }
 
-void SysManager::splitLine(const std::string &line, std::string &command, std::string &argument)
-{
-    const std::size_t tab = line.find('\t');
-    if (tab == std::string::npos) {
-        command = line;
-        argument.clear();
-    } else {
-        command = line.substr(0, tab);
-        argument = line.substr(tab + 1);
-    }
-}
-
-QVector<HmdInfo> SysManager::parseHmdInfoList(const std::string &argument, QString *deviceId)
-{
-    QVector<HmdInfo> entries;
-    const QString text = QString::fromUtf8(argument.data(), static_cast<int>(argument.size()));
-    const QString deviceIdKey = QStringLiteral("deviceId:");
-    for (const QString &part : text.split(QLatin1Char('~'), Qt::KeepEmptyParts)) {
-        if (part.contains(deviceIdKey)) {
-            QString id = part;
-            id.remove(deviceIdKey);
-            if (!id.isEmpty() && deviceId)
-                *deviceId = id;
-            continue;
-        }
-        const QStringList fields = part.split(QLatin1Char(';'), Qt::KeepEmptyParts);
-        if (fields.size() != 4)
-            continue;
-        HmdInfo info;
-        info.name = fields.at(0);
-        info.ip = fields.at(1);
-        info.connected = fields.at(2).compare(QLatin1String("false"), Qt::CaseInsensitive) != 0;
-        entries.append(info);
-    }
-    return entries;
-}
-
 void SysManager::run()
 {
     while (!m_stop) {
@@ -237,12 +200,12 @@ void SysManager::handleLine(const std::string &line, bool *batchHadList)
 {
     std::string command;
     std::string argument;
-    splitLine(line, command, argument);
+    ControlLines::splitLine(line, command, argument);
 
     if (command == kHmdInfoBack) {
         *batchHadList = true;
         QString newDeviceId;
-        const QVector<HmdInfo> entries = parseHmdInfoList(argument, &newDeviceId);
+        const QVector<HmdInfo> entries = ControlLines::parseHmdInfoList(argument, &newDeviceId);
         bool sendFirewall = false;
         {
             std::lock_guard<std::mutex> guard(m_lock);

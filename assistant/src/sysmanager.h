@@ -63,12 +63,6 @@ public:
     void requestFirewallRegistration();
     void sendCommand(const std::string &text);
 
-    // Splits a received line at its first TAB into command and argument.
-    static void splitLine(const std::string &line, std::string &command, std::string &argument);
-    // Parses the argument of "HMDINFOBACK": the headset entries in message
-    // order, and the device id when the list names a non-empty one.
-    static QVector<HmdInfo> parseHmdInfoList(const std::string &argument, QString *deviceId);
-
 private:
     void run();
     void processPass();

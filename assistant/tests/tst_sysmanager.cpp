@@ -2,6 +2,7 @@
 // both directions, the single-client rule, the miss count and the refusal of
 // non-loopback peers.
 #include "controlclient.h"
+#include "controllines.h"
 #include "ipcsock.h"
 #include "sysmanager.h"
 
@@ -33,6 +34,7 @@ private slots:
     void headsetListExample();
     void headsetListEdgeCases_data();
     void headsetListEdgeCases();
+    void splitAtFirstTab();
     void carriageReturnAndNul();
     void deviceConnectBack();
     void secondClientReplacesFirst();
@@ -142,12 +144,26 @@ void TstSysManager::headsetListEdgeCases()
     QFETCH(QStringList, names);
     QFETCH(QString, deviceId);
     QString id;
-    const QVector<HmdInfo> list = SysManager::parseHmdInfoList(argument.toStdString(), &id);
+    const QVector<HmdInfo> list = ControlLines::parseHmdInfoList(argument.toStdString(), &id);
     QStringList got;
     for (const HmdInfo &info : list)
         got << info.name;
     QCOMPARE(got, names);
     QCOMPARE(id, deviceId);
+}
+
+void TstSysManager::splitAtFirstTab()
+{
+    std::string command, argument;
+    ControlLines::splitLine("HMDINFOBACK\ta\tb", command, argument);
+    QCOMPARE(command, std::string("HMDINFOBACK"));
+    QCOMPARE(argument, std::string("a\tb"));
+    ControlLines::splitLine("Hello", command, argument);
+    QCOMPARE(command, std::string("Hello"));
+    QCOMPARE(argument, std::string());
+    ControlLines::splitLine("\t", command, argument);
+    QCOMPARE(command, std::string());
+    QCOMPARE(argument, std::string());
 }
 
 void TstSysManager::carriageReturnAndNul()
