@@ -3,6 +3,7 @@
 #include "controllines.h"
 #include "ipcsock.h"
 #include "poller.h"
+#include "steammanager.h"
 
 #include <QDebug>
 
@@ -37,6 +38,9 @@ SysManager *SysManager::instance()
     static std::unique_ptr<SysManager> manager;
     static std::once_flag created;
     std::call_once(created, [] {
+        // The worker may ask SteamManager for a restart; it must exist (and
+        // so live on this, the GUI thread) before the worker can.
+        SteamManager::instance();
         manager.reset(new SysManager(portFromEnvironment()));
         manager->start();
         qInfo() << "This is the construction of singleton";
@@ -47,6 +51,7 @@ SysManager *SysManager::instance()
 SysManager::SysManager(int port, const char *bindAddress)
     : m_poller(std::make_shared<Poller>())
     , m_socket(std::make_shared<IPCSock>(m_poller, port, bindAddress))
+    , m_restartSteamVR([] { SteamManager::instance()->restartSteamVR(); })
 {
 }
 
@@ -163,6 +168,12 @@ void SysManager::sendCommand(const std::string &text)
     m_socket->send(text);
 }
 
+void SysManager::setSteamVRRestart(std::function<void()> restart)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_restartSteamVR = std::move(restart);
+}
+
 void SysManager::run()
 {
     while (!m_stop) {
@@ -225,7 +236,15 @@ void SysManager::handleLine(const std::string &line, bool *batchHadList)
         std::lock_guard<std::mutex> guard(m_lock);
         m_deviceConnected = argument.find("true") != std::string::npos;
     } else if (command == kRestartSteamVR) {
-        qInfo() << "streamer asks for a SteamVR restart";
+        // Runs here, on the worker: the loop stands still while the restart's
+        // immediate steps run, and no lock is held meanwhile.
+        std::function<void()> restart;
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            restart = m_restartSteamVR;
+        }
+        if (restart)
+            restart();
     } else if (command == kHello) {
         sendCommand(kHelloReply);
     }

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -63,6 +64,10 @@ public:
     void requestFirewallRegistration();
     void sendCommand(const std::string &text);
 
+    // What "RESTARTSTEAMVR" runs, on the worker thread; by default the
+    // SteamVR restart of SteamManager. Tests put their own here.
+    void setSteamVRRestart(std::function<void()> restart);
+
 private:
     void run();
     void processPass();
@@ -80,4 +85,5 @@ private:
     std::uint32_t m_missCount = 0;
     bool m_deviceConnected = false;
     bool m_listening = false;
+    std::function<void()> m_restartSteamVR;
 };

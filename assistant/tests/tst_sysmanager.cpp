@@ -48,6 +48,7 @@ private slots:
     void portTakenLeavesNoServer();
     void shutdownWakesWorker();
     void childProcessDoesNotKeepThePort();
+    void restartRunsOnTheWorker();
 
 private:
     // Sends "Hello" and waits for the reply, so that everything sent before
@@ -407,6 +408,34 @@ void TstSysManager::childProcessDoesNotKeepThePort()
     QVERIFY(m_server->start());
     child.kill();
     child.waitForFinished(3000);
+}
+
+void TstSysManager::restartRunsOnTheWorker()
+{
+    std::atomic<int> restarts { 0 };
+    std::atomic<bool> onGuiThread { true };
+    const std::thread::id gui = std::this_thread::get_id();
+    m_server->setSteamVRRestart([&] {
+        onGuiThread = std::this_thread::get_id() == gui;
+        // While the restart's own pause runs, the GUI thread can still use
+        // the server: no lock is held.
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        ++restarts;
+    });
+    ControlClient client;
+    QVERIFY(client.connectTo(m_port));
+    QVERIFY(client.sendBytes("RESTARTSTEAMVR\n"));
+    QTest::qWait(100);
+    QVERIFY(m_server->hasClient());   // the lock is free during the restart
+    QCOMPARE(restarts.load(), 0);
+    QTRY_COMPARE(restarts.load(), 1);
+    QVERIFY(!onGuiThread);
+    // A carriage return makes another command; an argument is ignored.
+    QVERIFY(client.sendBytes("RESTARTSTEAMVR\r\n"));
+    sync(client);
+    QCOMPARE(restarts.load(), 1);
+    QVERIFY(client.sendBytes("RESTARTSTEAMVR\tnow\n"));
+    QTRY_COMPARE(restarts.load(), 2);
 }
 
 QTEST_GUILESS_MAIN(TstSysManager)

@@ -205,6 +205,15 @@ void TstSysManagerStreamer::signalsLoadedThroughSharedBlock()
 
 void TstSysManagerStreamer::environmentPortForTheSingleObject()
 {
+    // The single object brings SteamManager (and the settings) with it: keep
+    // their files and names to this run. Constructed before them, the folder
+    // outlives them at exit.
+    static QTemporaryDir home;
+    const QByteArray suffix = QByteArray::number(QCoreApplication::applicationPid());
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("OSTREL_USER_DIR", (home.path() + "/user").toUtf8());
+    qputenv("OSTREL_SHARED_BLOCK", "ostrel_test_sysmanager_" + suffix);
+    qputenv("OSTREL_SHARED_MUTEX", "ostrel_test_sysmanager_mutex_" + suffix);
     const int port = freeLoopbackPort();
     qputenv("OSTREL_CONTROL_PORT", QByteArray::number(port));
     SysManager *single = SysManager::instance();
