@@ -27,7 +27,7 @@ ShellResult shellExecute(const ShellRequest &request)
 
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
     info.lpVerb = verb.c_str();
     info.lpFile = file.c_str();
     info.lpParameters = params.empty() ? nullptr : params.c_str();
