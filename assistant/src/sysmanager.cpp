@@ -35,16 +35,16 @@ int portFromEnvironment()
 
 SysManager *SysManager::instance()
 {
-    static std::unique_ptr<SysManager> manager;
-    static std::once_flag created;
-    std::call_once(created, [] {
-        // The worker may ask SteamManager for a restart; it must exist (and
-        // so live on this, the GUI thread) before the worker can.
-        SteamManager::instance();
-        manager.reset(new SysManager(portFromEnvironment()));
-        manager->start();
+    // SteamManager comes first: created on this, the GUI thread, before the
+    // worker can ask it for a restart, and destroyed only after the worker
+    // has stopped.
+    SteamManager::instance();
+    static std::unique_ptr<SysManager> manager = [] {
+        std::unique_ptr<SysManager> created(new SysManager(portFromEnvironment()));
+        created->start();
         qInfo() << "This is the construction of singleton";
-    });
+        return created;
+    }();
     return manager.get();
 }
 

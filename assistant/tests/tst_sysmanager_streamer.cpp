@@ -30,6 +30,7 @@ private slots:
     void helloAndFirewallRequest();
     void reconnectsAfterBeingReplaced();
     void signalsLoadedThroughSharedBlock();
+    void rawLinesFromStandardInput();
     void environmentPortForTheSingleObject();
 
 private:
@@ -201,6 +202,21 @@ void TstSysManagerStreamer::signalsLoadedThroughSharedBlock()
     block.unlock();
     QCOMPARE(value, 1u);
     block.close();
+}
+
+void TstSysManagerStreamer::rawLinesFromStandardInput()
+{
+    QVERIFY(startSimulator({ "--no-shared-block", "--report-ms", "0", "--stdin" }));
+    QTRY_VERIFY(m_server->hasClient());
+    m_sim.write("DeviceConnectBack\tyes, true\n");
+    QTRY_VERIFY(m_server->isDeviceConnected());
+    m_sim.write("HMDINFOBACK\tRaw;1.2.3.4;true;1\n");
+    QTRY_COMPARE(m_server->hmdInfoList().value(0).name, QStringLiteral("Raw"));
+    // The end of its input ends the simulator, and the server sees it go.
+    m_sim.closeWriteChannel();
+    QVERIFY(m_sim.waitForFinished(5000));
+    QCOMPARE(m_sim.exitCode(), 0);
+    QTRY_VERIFY(!m_server->hasClient());
 }
 
 void TstSysManagerStreamer::environmentPortForTheSingleObject()
