@@ -1,5 +1,6 @@
 #include "appstartup.h"
 #include "logmessagehandler.h"
+#include "nerevupdate.h"
 
 #include "platform/instance_guard.h"
 
@@ -8,6 +9,7 @@
 #include <QIcon>
 #include <QLocale>
 #include <QQmlApplicationEngine>
+#include <QQmlContext>
 
 int main(int argc, char *argv[])
 {
@@ -35,6 +37,9 @@ int main(int argc, char *argv[])
         qWarning() << "single instance guard failed:" << QString::fromStdString(guard.lastError());
 
     qInfo() << "json language: " << locale.language();
+
+    auto *update = new NerevUpdate(&app);
+    engine.rootContext()->setContextProperty(QStringLiteral("nerevupdate"), update);
 
     AppStartup::loadWithCreationCheck(engine, QUrl(QStringLiteral("qrc:/qml/mainWindow.qml")));
     return app.exec();

@@ -21,6 +21,8 @@ private:
         env.insert("QT_QUICK_BACKEND", "software");
         env.insert("OSTREL_USER_DIR", m_dir.path() + "/user");
         env.insert("OSTREL_INSTANCE_NAME", m_guardName);
+        // No cloud here: the update checker's requests fail at once.
+        env.insert("OSTREL_CLOUD_URL", "http://127.0.0.1:9");
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(m_dir.path());
         process.start(QString(OSTREL_ASSISTANT_BIN_DIR) + "/OSTREL_Streaming_Assistant", QStringList());

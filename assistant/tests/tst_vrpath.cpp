@@ -101,6 +101,13 @@ private slots:
         m_store.clearExternalDrivers("/opt/ostrel", m_home.path());
         QCOMPARE(contents(), damaged);
         QVERIFY(!m_store.hasExternalDrivers(m_home.path()));
+
+        // Valid JSON that is not an object is not ours to replace either.
+        const QByteArray array = R"(["/steamvr", {"external_drivers": []}])";
+        write(array);
+        QVERIFY(!m_store.setExternalDrivers("/opt/ostrel", m_home.path(), runtime));
+        m_store.clearExternalDrivers("/opt/ostrel", m_home.path());
+        QCOMPARE(contents(), array);
     }
 
     void clearEmptiesTheArrayAndKeepsEverythingElse()
