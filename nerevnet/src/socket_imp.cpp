@@ -1,0 +1,386 @@
+#include "socket_imp.h"
+
+#include "logger.h"
+
+#include <chrono>
+#include <cstdlib>
+
+namespace nerevnet {
+
+namespace {
+constexpr size_t kBroadcastBuffer = 1024;
+constexpr int kSimpleTcpRetrySeconds = 3;
+}  // namespace
+
+std::string broadcastAddress()
+{
+    const char* configured = std::getenv("NEREVNET_BROADCAST_ADDRESS");
+    return configured && *configured ? configured : "255.255.255.255";
+}
+
+// ------------------------------------------------------------ SimpleUdpImp
+
+SimpleUdpImp::SimpleUdpImp(BroadcastReceiveCallback callback)
+    : m_callback(callback), m_io(1), m_socket(m_io), m_retryTimer(m_io), m_buffer(kBroadcastBuffer)
+{
+    asio::error_code error;
+    m_socket.open(asio::ip::udp::v4(), error);
+    if (error) {
+        NV_ERROR("SimpleUdp open socket fail: {}", error.message());
+    }
+}
+
+SimpleUdpImp::~SimpleUdpImp()
+{
+    stop();
+}
+
+bool SimpleUdpImp::setupSender(uint16_t port)
+{
+    m_senderReady = false;
+    asio::error_code error;
+    if (!m_socket.is_open()) {
+        m_socket.open(asio::ip::udp::v4(), error);
+    }
+    if (!error) {
+        m_socket.set_option(asio::socket_base::broadcast(true), error);
+    }
+    asio::ip::address destination;
+    if (!error) {
+        destination = asio::ip::make_address(broadcastAddress(), error);
+    }
+    if (error) {
+        NV_ERROR("Start server fail: {}", error.message());
+        return false;
+    }
+    m_destination = asio::ip::udp::endpoint(destination, port);
+    m_senderReady = true;
+    NV_INFO("Bind broadcast local port:{}", port);
+    return true;
+}
+
+size_t SimpleUdpImp::send(const void* data, size_t length)
+{
+    if (!m_senderReady) {
+        return 0;
+    }
+    asio::error_code error;
+    const size_t sent = m_socket.send_to(asio::buffer(data, length), m_destination, 0, error);
+    if (error) {
+        NV_ERROR("[UDP] BroadCast fail: {}", error.message());
+        return 0;
+    }
+    return sent;
+}
+
+void SimpleUdpImp::startReceiver(uint16_t port)
+{
+    m_port = port;
+    asio::post(m_io, [this] { openReceiver(); });
+    m_thread = std::thread([this] {
+        try {
+            m_io.run();
+        } catch (const std::exception& e) {
+            NV_ERROR("[Udp] Event loop error: {}", e.what());
+        }
+    });
+}
+
+void SimpleUdpImp::openReceiver()
+{
+    asio::error_code error;
+    if (!m_socket.is_open()) {
+        m_socket.open(asio::ip::udp::v4(), error);
+    }
+    if (!error) {
+        // Several programs on one machine may listen for the same announcements.
+        m_socket.set_option(asio::socket_base::reuse_address(true), error);
+    }
+    if (!error) {
+        m_socket.bind(asio::ip::udp::endpoint(asio::ip::udp::v4(), m_port), error);
+    }
+    if (error) {
+        receiverFailed(error);
+        return;
+    }
+    receiveNext();
+}
+
+void SimpleUdpImp::receiveNext()
+{
+    m_socket.async_receive_from(asio::buffer(m_buffer), m_sender, [this](const asio::error_code& error, size_t length) {
+        if (error == asio::error::operation_aborted) {
+            return;
+        }
+        if (error && error != asio::error::message_size) {
+            receiverFailed(error);
+            return;
+        }
+        if (length > 0 && m_callback) {
+            const std::string from = m_sender.address().to_string();
+            m_callback(m_buffer.data(), int32_t(length), from.c_str());
+        }
+        receiveNext();
+    });
+}
+
+void SimpleUdpImp::receiverFailed(const asio::error_code& error)
+{
+    NV_ERROR("Start client fail {}", error.message());
+    asio::error_code ignored;
+    m_socket.close(ignored);
+    m_retryTimer.expires_after(std::chrono::seconds(1));
+    m_retryTimer.async_wait([this](const asio::error_code& waitError) {
+        if (!waitError) {
+            openReceiver();
+        }
+    });
+}
+
+void SimpleUdpImp::stop()
+{
+    if (!m_thread.joinable()) {
+        return;
+    }
+    NV_INFO("[Udp] Stop io context");
+    m_io.stop();
+    m_thread.join();
+    asio::error_code ignored;
+    m_socket.close(ignored);
+}
+
+// --------------------------------------------------------------- SimpleUdp
+
+SimpleUdp::SimpleUdp(BroadcastReceiveCallback callback) : m_imp(callback) {}
+
+SimpleUdp::~SimpleUdp()
+{
+    stop();
+    NV_INFO("Destroy SimpleUdp");
+}
+
+int32_t SimpleUdp::start(uint32_t port, bool sender)
+{
+    if (port < 1 || port > 65535) {
+        NV_ERROR("SimpleUdp Start need a valid port");
+        return 4;
+    }
+    if (sender && m_started && m_sender && uint32_t(m_port) == port) {
+        return 0;
+    }
+    NV_INFO("SimpleUdp Call Start (port: {})", port);
+    m_port = int32_t(port);
+    m_sender = sender;
+    m_started = true;
+    if (sender) {
+        m_imp.setupSender(uint16_t(port));
+    } else {
+        m_imp.startReceiver(uint16_t(port));
+    }
+    NV_INFO("[Udp] Start io context");
+    return 0;
+}
+
+bool SimpleUdp::broadcast(const void* data, uint32_t length)
+{
+    NV_DEBUG("[UDP] BroadCast");
+    if (data == nullptr && length > 0) {
+        return false;
+    }
+    return m_imp.send(data, length) > 0;
+}
+
+void SimpleUdp::stop()
+{
+    if (!m_started) {
+        return;
+    }
+    NV_INFO("Stop SimpleUdp");
+    m_imp.stop();
+    m_started = false;
+}
+
+// --------------------------------------------------------------- SimpleTcp
+
+namespace {
+AsioTcpImpl::Options simpleTcpOptions()
+{
+    AsioTcpImpl::Options options;
+    options.reconnectInterval = kSimpleTcpRetrySeconds;
+    options.serverRetries = false;
+    options.serverReportsLoss = true;
+    options.logName = "[Udp]";
+    return options;
+}
+}  // namespace
+
+SimpleTcpImp::SimpleTcpImp(TcpDataCallback onData, TcpStatusCallback onStatus)
+    : AsioTcpImpl(
+          nullptr,
+          [onData](const uint8_t* data, size_t length, void*) {
+              if (onData) {
+                  onData(reinterpret_cast<const char*>(data), int32_t(length));
+              }
+          },
+          [onStatus](int32_t status, void*) {
+              if (onStatus) {
+                  onStatus(status);
+              }
+          },
+          simpleTcpOptions())
+{
+}
+
+SimpleTcp::SimpleTcp(TcpDataCallback onData, TcpStatusCallback onStatus) : m_imp(onData, onStatus)
+{
+    NV_INFO("Create SimpleTcp");
+}
+
+SimpleTcp::~SimpleTcp()
+{
+    stop();
+    NV_INFO("Destroy SimpleTcp");
+}
+
+int32_t SimpleTcp::start(const char* address, uint32_t port, bool server)
+{
+    if (port < 1 || port > 65535) {
+        NV_ERROR("SimpleTcp Start need a valid port");
+        return 4;
+    }
+    if (!server && (address == nullptr || *address == '\0')) {
+        NV_ERROR("SimpleTcp Start need a valid address");
+        return 4;
+    }
+    NV_INFO("SimpleTcp Call Start (address: {}, port: {})", address ? address : "", port);
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_server = server;
+    m_imp.start(address ? address : "", uint16_t(port), server);
+    return 0;
+}
+
+uint32_t SimpleTcp::sendMessage(const char* data, uint32_t length)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (m_imp.status() != 2) {
+        NV_DEBUG("sendMessage fail, no connection");
+        return 0;
+    }
+    return m_imp.send(0, data, length);
+}
+
+void SimpleTcp::stop()
+{
+    if (!m_imp.isRunning()) {
+        return;
+    }
+    NV_INFO("Stop SimpleTcp");
+    m_imp.stop();
+}
+
+// ------------------------------------------------- process-wide facilities
+
+namespace simple {
+
+namespace {
+// The four objects, destroyed (and so stopped) when the library is unloaded.
+struct Facilities {
+    Facilities()
+    {
+        // Touch the logging library first, so that its registry is built
+        // before this object and still exists when this one is destroyed.
+        spdlog::default_logger_raw();
+    }
+    std::unique_ptr<SimpleUdp> broadcastSender;
+    std::unique_ptr<SimpleUdp> broadcastReceiver;
+    std::unique_ptr<SimpleTcp> tcpClient;
+    std::unique_ptr<SimpleTcp> tcpServer;
+};
+
+Facilities& facilities()
+{
+    static Facilities instance;
+    return instance;
+}
+}  // namespace
+
+bool broadcast(uint32_t port, const void* data, uint32_t length)
+{
+    if (!facilities().broadcastSender) {
+        facilities().broadcastSender = std::make_unique<SimpleUdp>();
+    }
+    if (facilities().broadcastSender->start(port, true) != 0) {
+        return false;
+    }
+    return facilities().broadcastSender->broadcast(data, length);
+}
+
+bool startBroadcastReceiver(uint32_t port, BroadcastReceiveCallback callback)
+{
+    facilities().broadcastReceiver.reset();
+    facilities().broadcastReceiver = std::make_unique<SimpleUdp>(callback);
+    if (facilities().broadcastReceiver->start(port, false) != 0) {
+        facilities().broadcastReceiver.reset();
+        return false;
+    }
+    return true;
+}
+
+void stopBroadcastReceiver()
+{
+    facilities().broadcastReceiver.reset();
+}
+
+bool startTcpClient(uint32_t port, const char* address, TcpDataCallback onData, TcpStatusCallback onStatus)
+{
+    facilities().tcpClient.reset();
+    facilities().tcpClient = std::make_unique<SimpleTcp>(onData, onStatus);
+    if (facilities().tcpClient->start(address, port, false) != 0) {
+        facilities().tcpClient.reset();
+        return false;
+    }
+    return true;
+}
+
+bool startTcpServer(uint32_t port, TcpDataCallback onData, TcpStatusCallback onStatus)
+{
+    facilities().tcpServer.reset();
+    facilities().tcpServer = std::make_unique<SimpleTcp>(onData, onStatus);
+    if (facilities().tcpServer->start("", port, true) != 0) {
+        facilities().tcpServer.reset();
+        return false;
+    }
+    return true;
+}
+
+bool sendTcpClient(const char* data, uint32_t length)
+{
+    if (!facilities().tcpClient) {
+        NV_WARN("Please call nerevnet_startTcpClient first");
+        return false;
+    }
+    return facilities().tcpClient->sendMessage(data, length) > 0;
+}
+
+bool sendTcpServer(const char* data, uint32_t length)
+{
+    if (!facilities().tcpServer) {
+        NV_WARN("Please call nerevnet_startTcpServer first");
+        return false;
+    }
+    return facilities().tcpServer->sendMessage(data, length) > 0;
+}
+
+void stopTcpClient()
+{
+    facilities().tcpClient.reset();
+}
+
+void stopTcpServer()
+{
+    facilities().tcpServer.reset();
+}
+
+}  // namespace simple
+
+}  // namespace nerevnet

@@ -1,0 +1,36 @@
+// Blocking writes on the native handle of a socket that an asio event loop
+// reads at the same time. The host's thread writes while the transport
+// thread has a read pending; going through the native handle keeps the two
+// threads from sharing asio's per-socket state. The only platform-specific
+// socket code of the library lives in socket_io.cpp.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace nerevnet {
+
+#ifdef _WIN32
+using NativeSocket = uintptr_t;
+#else
+using NativeSocket = int;
+#endif
+
+// Puts the socket in non-blocking mode, so that writeAll() can wait in
+// bounded steps. asio's own operations work the same on such a socket.
+void setNonBlocking(NativeSocket socket);
+
+// Writes both buffers completely, waiting while the socket's send buffer is
+// full. Returns false with a readable error text when the connection fails,
+// or when `cancel` becomes true while it waits (checked every 100 ms).
+bool writeAll(NativeSocket socket, const void* first, size_t firstLength, const void* second,
+              size_t secondLength, const std::atomic<bool>& cancel, std::string& error);
+
+// Makes an unconnected UDP socket report ICMP errors (peer port closed) as a
+// failed receive, as Windows does by default. This is how a channel notices
+// that its peer went away while traffic flows to it.
+void enableUdpErrorReports(NativeSocket socket);
+
+}  // namespace nerevnet

@@ -1,0 +1,557 @@
+#include "udp_driver.h"
+
+#include "frame_codec.h"
+#include "logger.h"
+#include "socket_io.h"
+
+#include "ikcp.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace nerevnet {
+
+namespace {
+
+constexpr int kSendWindow = 128;
+constexpr int kReceiveWindow = 128;
+constexpr int kNoDelay = 2;
+constexpr int kIntervalMs = 10;
+constexpr int kFastResend = 2;
+constexpr int kNoCongestionControl = 1;
+constexpr size_t kKcpMtu = 1400;
+constexpr size_t kKcpOverhead = 24;
+constexpr size_t kMaxDatagram = 4096;
+// Loopback bursts of a full window (128 segments) must not overflow the
+// default socket buffers of a few hundred kilobytes.
+constexpr int kSocketBufferBytes = 4 * 1024 * 1024;
+
+std::chrono::milliseconds retryDelay(int seconds)
+{
+    // A zero or negative interval would spin on a port that cannot be bound.
+    return seconds > 0 ? std::chrono::milliseconds(seconds * 1000LL) : std::chrono::milliseconds(100);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- channel
+
+AsioUdpImpl::AsioUdpImpl(UdpDriver* driver, ReceiveCallback callback)
+    : m_driver(driver), m_callback(std::move(callback)), m_datagram(kMaxDatagram)
+{
+}
+
+AsioUdpImpl::~AsioUdpImpl()
+{
+    stop();
+}
+
+size_t AsioUdpImpl::maxMessageSize()
+{
+    // ikcp_send refuses a message of IKCP_WND_RCV (128) segments or more.
+    return (kReceiveWindow - 1) * (kKcpMtu - kKcpOverhead);
+}
+
+bool AsioUdpImpl::runsOnThisThread() const
+{
+    return m_thread.joinable() && m_thread.get_id() == std::this_thread::get_id();
+}
+
+void AsioUdpImpl::start(const std::string& address, uint16_t port, bool isServer, int reconnectInterval)
+{
+    m_address = address;
+    m_port = port;
+    m_isServer = isServer;
+    m_reconnectInterval = reconnectInterval;
+    m_connected = false;
+
+    m_io = std::make_unique<asio::io_context>(1);
+    m_socket = std::make_unique<asio::ip::udp::socket>(*m_io);
+    m_updateTimer = std::make_unique<asio::steady_timer>(*m_io);
+    m_retryTimer = std::make_unique<asio::steady_timer>(*m_io);
+
+    asio::post(*m_io, [this] {
+        m_updateTimer->expires_after(std::chrono::milliseconds(kIntervalMs));
+        scheduleUpdate();
+    });
+    asio::post(*m_io, [this] {
+        if (m_isServer) {
+            startServer();
+        } else {
+            startClient();
+        }
+    });
+    NV_INFO("[Udp] Start io context");
+    m_thread = std::thread([this] { run(); });
+}
+
+void AsioUdpImpl::run()
+{
+    for (;;) {
+        try {
+            m_io->run();
+            return;
+        } catch (const std::exception& e) {
+            // A listener threw; keep the channel alive rather than lose the thread.
+            NV_ERROR("[Udp] Event loop error: {}", e.what());
+        }
+    }
+}
+
+void AsioUdpImpl::stop()
+{
+    if (!m_io) {
+        return;
+    }
+    NV_INFO("[Udp] Stop io context");
+    m_io->stop();
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+    m_connected = false;
+    releaseKcp();
+    m_retryTimer.reset();
+    m_updateTimer.reset();
+    m_socket.reset();
+    m_io.reset();
+}
+
+void AsioUdpImpl::scheduleUpdate()
+{
+    m_updateTimer->async_wait([this](const asio::error_code& error) {
+        if (error) {
+            return;
+        }
+        const auto expiry = m_updateTimer->expiry();
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(expiry.time_since_epoch()).count();
+        bool deadLink = false;
+        {
+            std::lock_guard<std::mutex> lock(m_kcpLock);
+            if (m_kcp) {
+                ikcp_update(m_kcp, static_cast<IUINT32>(ms));
+                deadLink = m_kcp->state == static_cast<IUINT32>(-1);
+            }
+        }
+        // Keep a fixed 10 ms grid so the update rate does not drift with
+        // the time the handlers take; skip ahead only after a long stall.
+        auto next = expiry + std::chrono::milliseconds(kIntervalMs);
+        const auto now = asio::steady_timer::clock_type::now();
+        if (next + std::chrono::milliseconds(kIntervalMs * 10) < now) {
+            next = now + std::chrono::milliseconds(kIntervalMs);
+        }
+        m_updateTimer->expires_at(next);
+        if (deadLink) {
+            // The peer stopped acknowledging (KCP gave up retransmitting): it
+            // went away without the socket noticing. Start over.
+            failed(asio::error::make_error_code(asio::error::timed_out));
+        }
+        scheduleUpdate();
+    });
+}
+
+void AsioUdpImpl::startServer()
+{
+    asio::error_code error;
+    m_socket->open(asio::ip::udp::v4(), error);
+    if (!error) {
+        m_socket->bind(asio::ip::udp::endpoint(asio::ip::udp::v4(), m_port), error);
+    }
+    if (error) {
+        failed(error);
+        return;
+    }
+    asio::error_code ignored;
+    m_socket->set_option(asio::socket_base::receive_buffer_size(kSocketBufferBytes), ignored);
+    m_socket->set_option(asio::socket_base::send_buffer_size(kSocketBufferBytes), ignored);
+    enableUdpErrorReports(static_cast<NativeSocket>(m_socket->native_handle()));
+    const auto local = m_socket->local_endpoint(ignored);
+    NV_INFO("Bind local address: {}:{}", local.address().to_string(), local.port());
+    createKcp();
+    m_driver->onConnectStatus(1);
+    receiveNext();
+}
+
+void AsioUdpImpl::startClient()
+{
+    asio::error_code error;
+    const auto address = asio::ip::make_address(m_address, error);
+    if (!error) {
+        m_remote = asio::ip::udp::endpoint(address, m_port);
+        m_socket->open(m_remote.protocol(), error);
+    }
+    if (error) {
+        failed(error);
+        return;
+    }
+    asio::error_code ignored;
+    m_socket->set_option(asio::socket_base::receive_buffer_size(kSocketBufferBytes), ignored);
+    m_socket->set_option(asio::socket_base::send_buffer_size(kSocketBufferBytes), ignored);
+    enableUdpErrorReports(static_cast<NativeSocket>(m_socket->native_handle()));
+    const auto local = m_socket->local_endpoint(ignored);
+    NV_INFO("Bind local address: {}:{}", local.address().to_string(), local.port());
+    m_socket->send_to(asio::buffer(kHelloDatagram, sizeof(kHelloDatagram)), m_remote, 0, error);
+    if (error) {
+        failed(error);
+        return;
+    }
+    NV_INFO("Send hello to server {}:{}", m_remote.address().to_string(), m_remote.port());
+    createKcp();
+    m_driver->onConnectStatus(1);
+    NV_INFO("Connect to {}:{}", m_remote.address().to_string(), m_remote.port());
+    receiveNext();
+}
+
+void AsioUdpImpl::failed(const asio::error_code& error)
+{
+    if (m_isServer) {
+        NV_ERROR("Start server fail: {}", error.message());
+    } else {
+        NV_ERROR("Start client fail {}", error.message());
+    }
+    if (m_connected.exchange(false)) {
+        m_driver->onConnectStatus(3);
+    }
+    releaseKcp();
+    asio::error_code ignored;
+    m_socket->close(ignored);
+    if (m_isServer) {
+        NV_INFO("Restart server after {} seconds ...", m_reconnectInterval);
+    } else {
+        NV_INFO("Restart client after {} seconds ...", m_reconnectInterval);
+    }
+    m_retryTimer->expires_after(retryDelay(m_reconnectInterval));
+    m_retryTimer->async_wait([this](const asio::error_code& waitError) {
+        if (waitError) {
+            return;
+        }
+        if (m_isServer) {
+            startServer();
+        } else {
+            startClient();
+        }
+    });
+}
+
+void AsioUdpImpl::receiveNext()
+{
+    m_socket->async_receive_from(asio::buffer(m_datagram), m_sender,
+                                 [this](const asio::error_code& error, size_t length) { onDatagram(error, length); });
+}
+
+void AsioUdpImpl::sendHandshake(const uint8_t* data, size_t length, const asio::ip::udp::endpoint& to)
+{
+    asio::error_code error;
+    m_socket->send_to(asio::buffer(data, length), to, 0, error);
+    if (error) {
+        NV_ERROR("[UDP] Udp send fail: {}", error.message());
+    }
+}
+
+void AsioUdpImpl::onDatagram(const asio::error_code& error, size_t length)
+{
+    if (error == asio::error::operation_aborted) {
+        return;
+    }
+    if (error) {
+        failed(error);
+        return;
+    }
+    m_remote = m_sender;
+    NV_DEBUG("Udp receive data, size: {}", length);
+    switch (classifyDatagram(m_datagram.data(), length)) {
+    case DatagramKind::Hello:
+        NV_INFO("[Udp] Receive hello, server connected");
+        if (m_connected.exchange(false)) {
+            // The client started over (a new start, or its channel restarted):
+            // the old conversation is gone on its side.
+            m_driver->onConnectStatus(3);
+        }
+        // Every hello begins a new KCP conversation; a control block that has
+        // seen an earlier client would discard the new client's sequence numbers.
+        releaseKcp();
+        createKcp();
+        m_connected = true;
+        sendHandshake(kHiDatagram, sizeof(kHiDatagram), m_sender);
+        m_driver->onConnectStatus(2);
+        break;
+    case DatagramKind::Hi:
+        NV_INFO("[Udp] Receive hi, client connected");
+        m_connected = true;
+        m_driver->onConnectStatus(2);
+        break;
+    case DatagramKind::Data: {
+        std::lock_guard<std::mutex> lock(m_kcpLock);
+        if (m_kcp) {
+            ikcp_input(m_kcp, reinterpret_cast<const char*>(m_datagram.data()), long(length));
+        }
+        break;
+    }
+    }
+    deliverMessages();
+    if (m_socket->is_open()) {
+        receiveNext();
+    }
+}
+
+void AsioUdpImpl::deliverMessages()
+{
+    for (;;) {
+        int received = 0;
+        {
+            std::lock_guard<std::mutex> lock(m_kcpLock);
+            if (!m_kcp) {
+                return;
+            }
+            const int size = ikcp_peeksize(m_kcp);
+            if (size < 1) {
+                return;
+            }
+            if (m_message.size() < size_t(size)) {
+                m_message.resize(size_t(size));
+            }
+            received = ikcp_recv(m_kcp, reinterpret_cast<char*>(m_message.data()), size);
+        }
+        if (received < 0) {
+            return;
+        }
+        NV_DEBUG("Kcp receive data, size: {}", received);
+        // Called without the KCP lock: the callback may send on this channel.
+        if (m_callback) {
+            m_callback(m_message.data(), size_t(received), m_driver);
+        }
+    }
+}
+
+int AsioUdpImpl::send(const uint8_t* data, size_t length)
+{
+    if (!m_connected) {
+        NV_WARN("[Udp] Kcp send fail: not connected");
+        return -1;
+    }
+    NV_DEBUG("[UDP] Kcp send size: {}", length);
+    if (length > maxMessageSize()) {
+        // ikcp_send would refuse it as well; checking first also keeps the
+        // length within the int that ikcp_send takes.
+        NV_ERROR("[UDP] Kcp send fail: {} bytes exceed the maximum of {}", length, maxMessageSize());
+        return -2;
+    }
+    std::lock_guard<std::mutex> lock(m_kcpLock);
+    if (!m_kcp) {
+        NV_WARN("[Udp] Kcp send fail: not connected");
+        return -1;
+    }
+    return ikcp_send(m_kcp, reinterpret_cast<const char*>(data), int(length));
+}
+
+void AsioUdpImpl::createKcp()
+{
+    IKCPCB* kcp = ikcp_create(0, this);
+    ikcp_setoutput(kcp, &AsioUdpImpl::kcpOutput);
+    kcp->writelog = &AsioUdpImpl::kcpLog;
+    ikcp_wndsize(kcp, kSendWindow, kReceiveWindow);
+    ikcp_nodelay(kcp, kNoDelay, kIntervalMs, kFastResend, kNoCongestionControl);
+    NV_INFO("Create kcp sndwnd: {}, rcvwnd: {}, nodelay: {}, interval: {}ms, resend: {}, nc: {}", kSendWindow,
+            kReceiveWindow, kNoDelay, kIntervalMs, kFastResend, kNoCongestionControl);
+    std::lock_guard<std::mutex> lock(m_kcpLock);
+    if (m_kcp) {
+        ikcp_release(m_kcp);
+    }
+    m_kcp = kcp;
+}
+
+void AsioUdpImpl::releaseKcp()
+{
+    std::lock_guard<std::mutex> lock(m_kcpLock);
+    if (m_kcp) {
+        ikcp_release(m_kcp);
+        m_kcp = nullptr;
+    }
+}
+
+int AsioUdpImpl::kcpOutput(const char* buffer, int length, IKCPCB*, void* user)
+{
+    // Runs on the channel's thread (inside ikcp_update), with the KCP lock held.
+    auto* self = static_cast<AsioUdpImpl*>(user);
+    NV_DEBUG("[UDP] Udp send size: {}, dest: {}:{}", length, self->m_remote.address().to_string(),
+             self->m_remote.port());
+    asio::error_code error;
+    self->m_socket->send_to(asio::buffer(buffer, size_t(length)), self->m_remote, 0, error);
+    if (error) {
+        NV_ERROR("[UDP] Udp send fail: {}", error.message());
+    }
+    return 0;
+}
+
+void AsioUdpImpl::kcpLog(const char* text, IKCPCB*, void*)
+{
+    NV_INFO("[KCP] {}", text);
+}
+
+// ----------------------------------------------------------------- driver
+
+UdpDriver::UdpDriver()
+{
+    NV_INFO("Create UdpDriver");
+}
+
+UdpDriver::~UdpDriver()
+{
+    stopChannels();
+    NV_INFO("Destroy UdpDriver");
+}
+
+int32_t UdpDriver::getType()
+{
+    return 3;
+}
+
+int32_t UdpDriver::init(NerevnetStartupConfig*)
+{
+    std::lock_guard<std::mutex> lock(m_driverLock);
+    NV_INFO("Init UdpDriver");
+    m_packetChannel = std::make_unique<AsioUdpImpl>(
+        this, [](const uint8_t* data, size_t length, UdpDriver* driver) { driver->receivePacketFrame(data, length); });
+    m_messageChannel = std::make_unique<AsioUdpImpl>(this, [](const uint8_t* data, size_t length, UdpDriver* driver) {
+        driver->BaseDriver::onReceiveMessage(reinterpret_cast<const char*>(data), uint32_t(length));
+    });
+    return 0;
+}
+
+void UdpDriver::receivePacketFrame(const uint8_t* data, size_t length)
+{
+    NerevnetPacket packet;
+    switch (decodePacketFrame(data, length, packet)) {
+    case PacketFrameResult::Ok:
+        BaseDriver::onReceivePacket(&packet, 0);
+        break;
+    case PacketFrameResult::TooShort:
+        NV_WARN("[UDP] Drop packet frame of {} bytes: shorter than the {}-byte header", length, kPacketHeaderSize);
+        break;
+    case PacketFrameResult::SizeMismatch:
+        NV_WARN("[UDP] Drop packet frame of {} bytes: shorter than its declared size {} + extra size {}", length,
+                packet.size, packet.extraSize);
+        break;
+    }
+}
+
+int32_t UdpDriver::start(const char* address, uint32_t port, uint32_t* bindPort)
+{
+    std::lock_guard<std::mutex> lifecycle(m_lifecycleLock);
+    std::lock_guard<std::mutex> lock(m_driverLock);
+    const int32_t checked = BaseDriver::start(address, port, bindPort);
+    if (checked != 0) {
+        return checked;
+    }
+    if (port == 0 || port > 65534) {
+        NV_ERROR("UdpDriver::port error");
+        return 4;
+    }
+    if (!m_packetChannel || !m_messageChannel) {
+        NV_ERROR("[UDP] Start before init");
+        return 3;
+    }
+    if (m_packetChannel->isRunning() || m_messageChannel->isRunning()) {
+        NV_ERROR("[UDP] Already started, stop first");
+        return 4;
+    }
+    const bool server = config().role == 1;
+    if (server && bindPort) {
+        *bindPort = port;
+    }
+    const int interval = config().reconnectInterval;
+    m_packetChannel->start(address, uint16_t(port), server, interval);
+    m_messageChannel->start(address, uint16_t(port + 1), server, interval);
+    BaseDriver::onStart(config().role, true);
+    return 0;
+}
+
+void UdpDriver::stopChannels()
+{
+    if (m_packetChannel) {
+        m_packetChannel->stop();
+    }
+    if (m_messageChannel) {
+        m_messageChannel->stop();
+    }
+}
+
+void UdpDriver::stop()
+{
+    std::lock_guard<std::mutex> lifecycle(m_lifecycleLock);
+    {
+        std::lock_guard<std::mutex> lock(m_driverLock);
+        BaseDriver::stop();
+    }
+    if ((m_packetChannel && m_packetChannel->runsOnThisThread())
+        || (m_messageChannel && m_messageChannel->runsOnThisThread())) {
+        NV_ERROR("[UDP] Stop called from a network callback; call it from the host's thread");
+        return;
+    }
+    // The channel threads are joined without the driver lock: a callback
+    // running on them may be sending through this driver right now.
+    stopChannels();
+    std::lock_guard<std::mutex> lock(m_driverLock);
+    BaseDriver::onStop(config().role);
+}
+
+int32_t UdpDriver::sendMessage(const char* data, uint32_t length, bool reliable)
+{
+    std::lock_guard<std::mutex> lock(m_driverLock);
+    BaseDriver::sendMessage(data, length, reliable);
+    if (m_status != 2 || !m_messageChannel) {
+        NV_DEBUG("sendMessage fail, no connection");
+        return 0;
+    }
+    if (data == nullptr && length > 0) {
+        NV_ERROR("[UDP] sendMessage fail: no data");
+        return -1;
+    }
+    return m_messageChannel->send(reinterpret_cast<const uint8_t*>(data), length);
+}
+
+bool UdpDriver::sendPacket(const NerevnetPacket* packet)
+{
+    std::lock_guard<std::mutex> lock(m_driverLock);
+    BaseDriver::sendPacket(packet);
+    if (m_status != 2 || !m_packetChannel) {
+        NV_DEBUG("sendPacket fail, no connection");
+        return false;
+    }
+    if (packet == nullptr) {
+        NV_ERROR("[UDP] sendPacket fail: no packet");
+        return false;
+    }
+    if (!encodePacketFrame(*packet, AsioUdpImpl::maxMessageSize(), m_packetBuffer)) {
+        NV_ERROR("[UDP] sendPacket fail: size {} + extra size {} cannot be sent (at most {} bytes, data present)",
+                 packet->size, packet->extraSize, AsioUdpImpl::maxMessageSize() - kPacketHeaderSize);
+        return false;
+    }
+    return m_packetChannel->send(m_packetBuffer.data(), m_packetBuffer.size()) == 0;
+}
+
+bool UdpDriver::isConnected()
+{
+    BaseDriver::isConnected();
+    return m_packetChannel && m_messageChannel && m_packetChannel->isConnected() && m_messageChannel->isConnected();
+}
+
+void UdpDriver::onConnectStatus(int32_t status)
+{
+    std::lock_guard<std::mutex> lock(m_statusLock);
+    const int32_t recorded = m_status;
+    NV_INFO("Set connect status: {} -> {}", recorded, status);
+    if (recorded == status) {
+        return;
+    }
+    if (status == 2) {
+        if (isConnected()) {
+            m_status = status;
+            BaseDriver::onConnectStatus(status);
+        }
+        return;
+    }
+    m_status = status;
+    BaseDriver::onConnectStatus(status);
+}
+
+}  // namespace nerevnet
