@@ -4,6 +4,8 @@
 #include "codes.h"
 #include "logger.h"
 #include "mock_driver.h"
+#include "tcp_driver.h"
+#include "udp_driver.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -35,6 +37,8 @@ std::shared_ptr<BaseDriver> createDriver(int32_t networkType)
 {
     switch (networkType) {
     case NetworkType_Mock: return std::make_shared<MockDriver>();
+    case NetworkType_Tcp: return std::make_shared<TcpDriver>();
+    case NetworkType_Udp: return std::make_shared<UdpDriver>();
     default: return nullptr;
     }
 }

@@ -5,6 +5,7 @@
 #include "codes.h"
 #include "logger.h"
 #include "nerevnet_internal.h"
+#include "socket_imp.h"
 
 #include <exception>
 
@@ -149,6 +150,68 @@ NEREVNET_API bool nerevnet_sendPacket(NerevnetHandle handle, const NerevnetPacke
         return false;
     }
     return guarded("nerevnet_sendPacket", false, [&] { return instanceOf(handle)->sendPacket(packet); });
+}
+
+/* ---- UDP broadcast and the plain TCP client and server ---- */
+
+NEREVNET_API bool nerevnet_broadcast(uint32_t port, const void* data, uint32_t length)
+{
+    return guarded("nerevnet_broadcast", false, [&] { return nerevnet::simple::broadcast(port, data, length); });
+}
+
+NEREVNET_API bool nerevnet_reciverBroadcast(uint32_t port, NerevnetBroadcastCallback callback)
+{
+    return guarded("nerevnet_reciverBroadcast", false,
+                   [&] { return nerevnet::simple::startBroadcastReceiver(port, callback); });
+}
+
+NEREVNET_API void nerevnet_stopReciverBroadcast(void)
+{
+    guarded("nerevnet_stopReciverBroadcast", 0, [&] {
+        nerevnet::simple::stopBroadcastReceiver();
+        return 0;
+    });
+}
+
+NEREVNET_API bool nerevnet_startTcpClient(uint32_t port, const char* address, NerevnetTcpDataCallback dataCallback,
+                                          NerevnetTcpStatusCallback statusCallback)
+{
+    return guarded("nerevnet_startTcpClient", false, [&] {
+        return nerevnet::simple::startTcpClient(port, address, dataCallback, statusCallback);
+    });
+}
+
+NEREVNET_API bool nerevnet_startTcpServer(uint32_t port, NerevnetTcpDataCallback dataCallback,
+                                          NerevnetTcpStatusCallback statusCallback)
+{
+    return guarded("nerevnet_startTcpServer", false,
+                   [&] { return nerevnet::simple::startTcpServer(port, dataCallback, statusCallback); });
+}
+
+NEREVNET_API bool nerevnet_sendTcpClient(const char* data, uint32_t length)
+{
+    return guarded("nerevnet_sendTcpClient", false, [&] { return nerevnet::simple::sendTcpClient(data, length); });
+}
+
+NEREVNET_API bool nerevnet_sendTcpServer(const char* data, uint32_t length)
+{
+    return guarded("nerevnet_sendTcpServer", false, [&] { return nerevnet::simple::sendTcpServer(data, length); });
+}
+
+NEREVNET_API void nerevnet_stopTcpClient(void)
+{
+    guarded("nerevnet_stopTcpClient", 0, [&] {
+        nerevnet::simple::stopTcpClient();
+        return 0;
+    });
+}
+
+NEREVNET_API void nerevnet_stopTcpTcpServer(void)
+{
+    guarded("nerevnet_stopTcpTcpServer", 0, [&] {
+        nerevnet::simple::stopTcpServer();
+        return 0;
+    });
 }
 
 } // extern "C"

@@ -26,7 +26,7 @@ SimpleUdpImp::SimpleUdpImp(BroadcastReceiveCallback callback)
     asio::error_code error;
     m_socket.open(asio::ip::udp::v4(), error);
     if (error) {
-        NV_ERROR("SimpleUdp open socket fail: {}", error.message());
+        NLOG_ERROR("SimpleUdp open socket fail: {}", error.message());
     }
 }
 
@@ -50,12 +50,12 @@ bool SimpleUdpImp::setupSender(uint16_t port)
         destination = asio::ip::make_address(broadcastAddress(), error);
     }
     if (error) {
-        NV_ERROR("Start server fail: {}", error.message());
+        NLOG_ERROR("Start server fail: {}", error.message());
         return false;
     }
     m_destination = asio::ip::udp::endpoint(destination, port);
     m_senderReady = true;
-    NV_INFO("Bind broadcast local port:{}", port);
+    NLOG_INFO("Bind broadcast local port:{}", port);
     return true;
 }
 
@@ -67,7 +67,7 @@ size_t SimpleUdpImp::send(const void* data, size_t length)
     asio::error_code error;
     const size_t sent = m_socket.send_to(asio::buffer(data, length), m_destination, 0, error);
     if (error) {
-        NV_ERROR("[UDP] BroadCast fail: {}", error.message());
+        NLOG_ERROR("[UDP] BroadCast fail: {}", error.message());
         return 0;
     }
     return sent;
@@ -81,7 +81,7 @@ void SimpleUdpImp::startReceiver(uint16_t port)
         try {
             m_io.run();
         } catch (const std::exception& e) {
-            NV_ERROR("[Udp] Event loop error: {}", e.what());
+            NLOG_ERROR("[Udp] Event loop error: {}", e.what());
         }
     });
 }
@@ -126,7 +126,7 @@ void SimpleUdpImp::receiveNext()
 
 void SimpleUdpImp::receiverFailed(const asio::error_code& error)
 {
-    NV_ERROR("Start client fail {}", error.message());
+    NLOG_ERROR("Start client fail {}", error.message());
     asio::error_code ignored;
     m_socket.close(ignored);
     m_retryTimer.expires_after(std::chrono::seconds(1));
@@ -142,7 +142,7 @@ void SimpleUdpImp::stop()
     if (!m_thread.joinable()) {
         return;
     }
-    NV_INFO("[Udp] Stop io context");
+    NLOG_INFO("[Udp] Stop io context");
     m_io.stop();
     m_thread.join();
     asio::error_code ignored;
@@ -156,19 +156,19 @@ SimpleUdp::SimpleUdp(BroadcastReceiveCallback callback) : m_imp(callback) {}
 SimpleUdp::~SimpleUdp()
 {
     stop();
-    NV_INFO("Destroy SimpleUdp");
+    NLOG_INFO("Destroy SimpleUdp");
 }
 
 int32_t SimpleUdp::start(uint32_t port, bool sender)
 {
     if (port < 1 || port > 65535) {
-        NV_ERROR("SimpleUdp Start need a valid port");
+        NLOG_ERROR("SimpleUdp Start need a valid port");
         return 4;
     }
     if (sender && m_started && m_sender && uint32_t(m_port) == port) {
         return 0;
     }
-    NV_INFO("SimpleUdp Call Start (port: {})", port);
+    NLOG_INFO("SimpleUdp Call Start (port: {})", port);
     m_port = int32_t(port);
     m_sender = sender;
     m_started = true;
@@ -177,13 +177,13 @@ int32_t SimpleUdp::start(uint32_t port, bool sender)
     } else {
         m_imp.startReceiver(uint16_t(port));
     }
-    NV_INFO("[Udp] Start io context");
+    NLOG_INFO("[Udp] Start io context");
     return 0;
 }
 
 bool SimpleUdp::broadcast(const void* data, uint32_t length)
 {
-    NV_DEBUG("[UDP] BroadCast");
+    NLOG_DEBUG("[UDP] BroadCast");
     if (data == nullptr && length > 0) {
         return false;
     }
@@ -195,7 +195,7 @@ void SimpleUdp::stop()
     if (!m_started) {
         return;
     }
-    NV_INFO("Stop SimpleUdp");
+    NLOG_INFO("Stop SimpleUdp");
     m_imp.stop();
     m_started = false;
 }
@@ -233,26 +233,26 @@ SimpleTcpImp::SimpleTcpImp(TcpDataCallback onData, TcpStatusCallback onStatus)
 
 SimpleTcp::SimpleTcp(TcpDataCallback onData, TcpStatusCallback onStatus) : m_imp(onData, onStatus)
 {
-    NV_INFO("Create SimpleTcp");
+    NLOG_INFO("Create SimpleTcp");
 }
 
 SimpleTcp::~SimpleTcp()
 {
     stop();
-    NV_INFO("Destroy SimpleTcp");
+    NLOG_INFO("Destroy SimpleTcp");
 }
 
 int32_t SimpleTcp::start(const char* address, uint32_t port, bool server)
 {
     if (port < 1 || port > 65535) {
-        NV_ERROR("SimpleTcp Start need a valid port");
+        NLOG_ERROR("SimpleTcp Start need a valid port");
         return 4;
     }
     if (!server && (address == nullptr || *address == '\0')) {
-        NV_ERROR("SimpleTcp Start need a valid address");
+        NLOG_ERROR("SimpleTcp Start need a valid address");
         return 4;
     }
-    NV_INFO("SimpleTcp Call Start (address: {}, port: {})", address ? address : "", port);
+    NLOG_INFO("SimpleTcp Call Start (address: {}, port: {})", address ? address : "", port);
     std::lock_guard<std::mutex> lock(m_lock);
     m_server = server;
     m_imp.start(address ? address : "", uint16_t(port), server);
@@ -263,7 +263,7 @@ uint32_t SimpleTcp::sendMessage(const char* data, uint32_t length)
 {
     std::lock_guard<std::mutex> lock(m_lock);
     if (m_imp.status() != 2) {
-        NV_DEBUG("sendMessage fail, no connection");
+        NLOG_DEBUG("sendMessage fail, no connection");
         return 0;
     }
     return m_imp.send(0, data, length);
@@ -274,7 +274,7 @@ void SimpleTcp::stop()
     if (!m_imp.isRunning()) {
         return;
     }
-    NV_INFO("Stop SimpleTcp");
+    NLOG_INFO("Stop SimpleTcp");
     m_imp.stop();
 }
 
@@ -356,7 +356,7 @@ bool startTcpServer(uint32_t port, TcpDataCallback onData, TcpStatusCallback onS
 bool sendTcpClient(const char* data, uint32_t length)
 {
     if (!facilities().tcpClient) {
-        NV_WARN("Please call nerevnet_startTcpClient first");
+        NLOG_WARN("Please call nerevnet_startTcpClient first");
         return false;
     }
     return facilities().tcpClient->sendMessage(data, length) > 0;
@@ -365,7 +365,7 @@ bool sendTcpClient(const char* data, uint32_t length)
 bool sendTcpServer(const char* data, uint32_t length)
 {
     if (!facilities().tcpServer) {
-        NV_WARN("Please call nerevnet_startTcpServer first");
+        NLOG_WARN("Please call nerevnet_startTcpServer first");
         return false;
     }
     return facilities().tcpServer->sendMessage(data, length) > 0;

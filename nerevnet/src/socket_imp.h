@@ -15,9 +15,9 @@
 
 namespace nerevnet {
 
-using BroadcastReceiveCallback = void (*)(const char* data, int32_t length, const char* fromAddress);
-using TcpDataCallback = void (*)(const char* data, int32_t length);
-using TcpStatusCallback = void (*)(int32_t status);
+using BroadcastReceiveCallback = NerevnetBroadcastCallback;
+using TcpDataCallback = NerevnetTcpDataCallback;
+using TcpStatusCallback = NerevnetTcpStatusCallback;
 
 // Destination of broadcasts. NEREVNET_BROADCAST_ADDRESS replaces the
 // limited broadcast address (tests send to 127.0.0.1 so nothing leaves the

@@ -80,6 +80,11 @@ void enableUdpErrorReports(NativeSocket)
     // Windows reports a closed peer port as WSAECONNRESET on UDP sockets by default.
 }
 
+void drainUdpErrorReports(NativeSocket)
+{
+    // Windows keeps no queue of such reports.
+}
+
 #else
 
 void setNonBlocking(NativeSocket socket)
@@ -140,6 +145,23 @@ void enableUdpErrorReports(NativeSocket socket)
     // One of the two fails on a socket of the other family; that is harmless.
     ::setsockopt(socket, IPPROTO_IP, IP_RECVERR, &on, sizeof(on));
     ::setsockopt(socket, IPPROTO_IPV6, IPV6_RECVERR, &on, sizeof(on));
+}
+
+void drainUdpErrorReports(NativeSocket socket)
+{
+    char buffer[512];
+    char control[512];
+    for (int i = 0; i < 1024; ++i) {
+        iovec part{buffer, sizeof(buffer)};
+        msghdr message{};
+        message.msg_iov = &part;
+        message.msg_iovlen = 1;
+        message.msg_control = control;
+        message.msg_controllen = sizeof(control);
+        if (::recvmsg(socket, &message, MSG_ERRQUEUE | MSG_DONTWAIT) < 0) {
+            return;
+        }
+    }
 }
 
 #endif

@@ -33,4 +33,8 @@ bool writeAll(NativeSocket socket, const void* first, size_t firstLength, const 
 // that its peer went away while traffic flows to it.
 void enableUdpErrorReports(NativeSocket socket);
 
+// Discards the ICMP reports queued on such a socket, so that a socket kept
+// open after its peer went away does not fill its buffer with them.
+void drainUdpErrorReports(NativeSocket socket);
+
 }  // namespace nerevnet

@@ -28,7 +28,7 @@ AsioTcpImpl::AsioTcpImpl(void* owner, ReceiveCallback onReceive, StatusCallback 
       m_options(options),
       m_readBuffer(kReadChunk),
       m_reader([this](uint8_t type, const uint8_t* payload, uint32_t length) {
-          NV_DEBUG("Receive data, type: {}, size: {}", type, length);
+          NLOG_DEBUG("Receive data, type: {}, size: {}", type, length);
           if (type == 0 && m_onReceive) {
               m_onReceive(payload, length, m_owner);
           }
@@ -56,13 +56,21 @@ void AsioTcpImpl::start(const std::string& address, uint16_t port, bool isServer
     m_socket = std::make_unique<asio::ip::tcp::socket>(*m_io);
     m_acceptor = std::make_unique<asio::ip::tcp::acceptor>(*m_io);
     m_retryTimer = std::make_unique<asio::steady_timer>(*m_io);
-    asio::post(*m_io, [this] {
-        if (m_isServer) {
-            openAcceptor();
-        } else {
-            startClient();
-        }
-    });
+    if (m_isServer) {
+        // Listening before start() returns, so a client started right after
+        // this is not refused; accepting runs on the connection's thread.
+        asio::error_code error;
+        const bool listening = listen(error);
+        asio::post(*m_io, [this, listening, error] {
+            if (listening) {
+                acceptNext();
+            } else {
+                acceptorFailed(error);
+            }
+        });
+    } else {
+        asio::post(*m_io, [this] { startClient(); });
+    }
     m_thread = std::thread([this] { run(); });
 }
 
@@ -73,7 +81,7 @@ void AsioTcpImpl::run()
             m_io->run();
             return;
         } catch (const std::exception& e) {
-            NV_ERROR("{} Event loop error: {}", m_options.logName, e.what());
+            NLOG_ERROR("{} Event loop error: {}", m_options.logName, e.what());
         }
     }
 }
@@ -83,7 +91,7 @@ void AsioTcpImpl::stop()
     if (!m_io) {
         return;
     }
-    NV_INFO("{} Stop io context", m_options.logName);
+    NLOG_INFO("{} Stop io context", m_options.logName);
     // A write waiting for a peer that does not read gives up, so that the
     // thread (which may be waiting for the write lock) can finish.
     m_cancelWrites = true;
@@ -111,7 +119,7 @@ void AsioTcpImpl::setStatus(int32_t status)
 
 void AsioTcpImpl::retryLater(void (AsioTcpImpl::*step)())
 {
-    NV_INFO("Wait {} second to reconnect", m_options.reconnectInterval);
+    NLOG_INFO("Wait {} second to reconnect", m_options.reconnectInterval);
     m_retryTimer->expires_after(retryDelay(m_options.reconnectInterval));
     m_retryTimer->async_wait([this, step](const asio::error_code& error) {
         if (!error) {
@@ -132,12 +140,12 @@ void AsioTcpImpl::closeSocket()
 
 void AsioTcpImpl::startClient()
 {
-    NV_INFO("Start connect server: {}:{}", m_address, m_port);
+    NLOG_INFO("Start connect server: {}:{}", m_address, m_port);
     setStatus(1);
     asio::error_code error;
     const auto address = asio::ip::make_address(m_address, error);
     if (error) {
-        NV_ERROR("Start client fail {}", error.message());
+        NLOG_ERROR("Start client fail {}", error.message());
         retryLater(&AsioTcpImpl::startClient);
         return;
     }
@@ -147,7 +155,7 @@ void AsioTcpImpl::startClient()
             return;
         }
         if (connectError) {
-            NV_ERROR("Start client fail {}", connectError.message());
+            NLOG_ERROR("Start client fail {}", connectError.message());
             closeSocket();
             retryLater(&AsioTcpImpl::startClient);
             return;
@@ -156,9 +164,8 @@ void AsioTcpImpl::startClient()
     });
 }
 
-void AsioTcpImpl::openAcceptor()
+bool AsioTcpImpl::listen(asio::error_code& error)
 {
-    asio::error_code error;
     const asio::ip::tcp::endpoint local(asio::ip::tcp::v4(), m_port);
     m_acceptor->open(local.protocol(), error);
     if (!error) {
@@ -170,34 +177,40 @@ void AsioTcpImpl::openAcceptor()
     if (!error) {
         m_acceptor->listen(asio::socket_base::max_listen_connections, error);
     }
-    if (error) {
-        NV_ERROR("Start server fail {}", error.message());
-        asio::error_code ignored;
-        m_acceptor->close(ignored);
-        if (m_options.serverRetries) {
-            retryLater(&AsioTcpImpl::openAcceptor);
-        }
+    return !error;
+}
+
+void AsioTcpImpl::openAcceptor()
+{
+    asio::error_code error;
+    if (!listen(error)) {
+        acceptorFailed(error);
         return;
     }
     acceptNext();
 }
 
+void AsioTcpImpl::acceptorFailed(const asio::error_code& error)
+{
+    NLOG_ERROR("Start server fail {}", error.message());
+    closeSocket();
+    asio::error_code ignored;
+    m_acceptor->close(ignored);
+    if (m_options.serverRetries) {
+        retryLater(&AsioTcpImpl::openAcceptor);
+    }
+}
+
 void AsioTcpImpl::acceptNext()
 {
-    NV_INFO("Start accept client: *:{}", m_port);
+    NLOG_INFO("Start accept client: *:{}", m_port);
     setStatus(1);
     m_acceptor->async_accept(*m_socket, m_peer, [this](const asio::error_code& error) {
         if (error == asio::error::operation_aborted) {
             return;
         }
         if (error) {
-            NV_ERROR("Start server fail {}", error.message());
-            closeSocket();
-            asio::error_code ignored;
-            m_acceptor->close(ignored);
-            if (m_options.serverRetries) {
-                retryLater(&AsioTcpImpl::openAcceptor);
-            }
+            acceptorFailed(error);
             return;
         }
         connected();
@@ -217,7 +230,7 @@ void AsioTcpImpl::connected()
     m_reader.reset();
     setStatus(2);
     if (m_isServer) {
-        NV_INFO("Accpet client: {}:{}", m_peer.address().to_string(), m_peer.port());
+        NLOG_INFO("Accpet client: {}:{}", m_peer.address().to_string(), m_peer.port());
     }
     receiveNext();
 }
@@ -239,7 +252,7 @@ void AsioTcpImpl::receiveNext()
 
 void AsioTcpImpl::connectionEnded(const asio::error_code& error)
 {
-    NV_ERROR("Disconnect from {}:{}, err: {}", m_peer.address().to_string(), m_peer.port(), error.message());
+    NLOG_ERROR("Disconnect from {}:{}, err: {}", m_peer.address().to_string(), m_peer.port(), error.message());
     closeSocket();
     if (m_isServer) {
         if (m_options.serverReportsLoss) {
@@ -262,11 +275,11 @@ uint32_t AsioTcpImpl::send(uint8_t type, const void* first, size_t firstLength, 
 {
     const size_t length = firstLength + secondLength;
     if (length > kMaxFramePayload) {
-        NV_ERROR("Send data exceed maximum: {}, send: {}", kMaxFramePayload, length);
+        NLOG_ERROR("Send data exceed maximum: {}, send: {}", kMaxFramePayload, length);
         return 0;
     }
     if ((firstLength > 0 && first == nullptr) || (secondLength > 0 && second == nullptr)) {
-        NV_ERROR("Send fail: {}", "no data");
+        NLOG_ERROR("Send fail: {}", "no data");
         return 0;
     }
     // Header and the first part go out together, so a small message is one segment.
@@ -279,7 +292,7 @@ uint32_t AsioTcpImpl::send(uint8_t type, const void* first, size_t firstLength, 
     }
     std::lock_guard<std::mutex> lock(m_writeLock);
     if (!m_writable) {
-        NV_ERROR("Send fail: {}", "not connected");
+        NLOG_ERROR("Send fail: {}", "not connected");
         return 0;
     }
     std::string error;
@@ -291,7 +304,7 @@ uint32_t AsioTcpImpl::send(uint8_t type, const void* first, size_t firstLength, 
              && writeAll(m_writeHandle, nullptr, 0, second, secondLength, m_cancelWrites, error);
     }
     if (!ok) {
-        NV_ERROR("Send fail: {}", error);
+        NLOG_ERROR("Send fail: {}", error);
         return 0;
     }
     return uint32_t(length);
@@ -301,13 +314,13 @@ uint32_t AsioTcpImpl::send(uint8_t type, const void* first, size_t firstLength, 
 
 TcpDriver::TcpDriver()
 {
-    NV_INFO("Create TcpDriver 1.31.0");
+    NLOG_INFO("Create TcpDriver 1.31.0");
 }
 
 TcpDriver::~TcpDriver()
 {
     stopConnections();
-    NV_INFO("Destroy TcpDriver");
+    NLOG_INFO("Destroy TcpDriver");
 }
 
 int32_t TcpDriver::getType()
@@ -318,7 +331,7 @@ int32_t TcpDriver::getType()
 int32_t TcpDriver::init(NerevnetStartupConfig*)
 {
     std::lock_guard<std::mutex> lock(m_driverLock);
-    NV_INFO("Init TcpDriver");
+    NLOG_INFO("Init TcpDriver");
     AsioTcpImpl::Options options;
     options.reconnectInterval = config().reconnectInterval;
     auto onStatus = [](int32_t status, void* owner) { static_cast<TcpDriver*>(owner)->onConnectStatus(status); };
@@ -346,10 +359,10 @@ void TcpDriver::receivePacketFrame(const uint8_t* data, size_t length)
         BaseDriver::onReceivePacket(&packet, 0);
         break;
     case PacketFrameResult::TooShort:
-        NV_WARN("[TCP] Drop packet frame of {} bytes: shorter than the {}-byte header", length, kPacketHeaderSize);
+        NLOG_WARN("[TCP] Drop packet frame of {} bytes: shorter than the {}-byte header", length, kPacketHeaderSize);
         break;
     case PacketFrameResult::SizeMismatch:
-        NV_WARN("[TCP] Drop packet frame of {} bytes: shorter than its declared size {} + extra size {}", length,
+        NLOG_WARN("[TCP] Drop packet frame of {} bytes: shorter than its declared size {} + extra size {}", length,
                 packet.size, packet.extraSize);
         break;
     }
@@ -365,15 +378,15 @@ int32_t TcpDriver::start(const char* address, uint32_t port, uint32_t* bindPort)
     }
     if (port == 0 || port > 65534) {
         // A server needs a port to listen on, and port + 1 must exist.
-        NV_ERROR("TcpDriver::port error");
+        NLOG_ERROR("TcpDriver::port error");
         return 4;
     }
     if (!m_packetConnection || !m_messageConnection) {
-        NV_ERROR("[TCP] Start before init");
+        NLOG_ERROR("[TCP] Start before init");
         return 3;
     }
     if (m_packetConnection->isRunning() || m_messageConnection->isRunning()) {
-        NV_ERROR("[TCP] Already started, stop first");
+        NLOG_ERROR("[TCP] Already started, stop first");
         return 4;
     }
     const bool server = config().role == 1;
@@ -402,11 +415,11 @@ void TcpDriver::stop()
     {
         std::lock_guard<std::mutex> lock(m_driverLock);
         BaseDriver::stop();
-        NV_INFO("Stop TcpDriver");
+        NLOG_INFO("Stop TcpDriver");
     }
     if ((m_packetConnection && m_packetConnection->runsOnThisThread())
         || (m_messageConnection && m_messageConnection->runsOnThisThread())) {
-        NV_ERROR("[TCP] Stop called from a network callback; call it from the host's thread");
+        NLOG_ERROR("[TCP] Stop called from a network callback; call it from the host's thread");
         return;
     }
     // Joined without the driver lock: a callback on these threads may be
@@ -421,7 +434,7 @@ int32_t TcpDriver::sendMessage(const char* data, uint32_t length, bool reliable)
     std::lock_guard<std::mutex> lock(m_driverLock);
     BaseDriver::sendMessage(data, length, reliable);
     if (m_status != 2 || !m_messageConnection) {
-        NV_DEBUG("sendMessage fail, no connection");
+        NLOG_DEBUG("sendMessage fail, no connection");
         return 0;
     }
     return int32_t(m_messageConnection->send(0, data, length));
@@ -432,20 +445,20 @@ bool TcpDriver::sendPacket(const NerevnetPacket* packet)
     std::lock_guard<std::mutex> lock(m_driverLock);
     BaseDriver::sendPacket(packet);
     if (m_status != 2 || !m_packetConnection) {
-        NV_DEBUG("sendMessage fail, no connection");
+        NLOG_DEBUG("sendMessage fail, no connection");
         return false;
     }
     if (packet == nullptr) {
-        NV_ERROR("[TCP] sendPacket fail: no packet");
+        NLOG_ERROR("[TCP] sendPacket fail: no packet");
         return false;
     }
     if ((packet->size > 0 && packet->data == nullptr) || (packet->extraSize > 0 && packet->extraData == nullptr)) {
-        NV_ERROR("[TCP] sendPacket fail: size {} + extra size {} without data", packet->size, packet->extraSize);
+        NLOG_ERROR("[TCP] sendPacket fail: size {} + extra size {} without data", packet->size, packet->extraSize);
         return false;
     }
     if (!encodePacketFrame(*packet, kMaxFramePayload, m_packetBuffer)) {
         const uint64_t extra = packet->extraSize > 0 ? uint64_t(packet->extraSize) : 0;
-        NV_ERROR("Send data exceed maximum: {}, send: {}", kMaxFramePayload, kPacketHeaderSize + packet->size + extra);
+        NLOG_ERROR("Send data exceed maximum: {}, send: {}", kMaxFramePayload, kPacketHeaderSize + packet->size + extra);
         return false;
     }
     return m_packetConnection->send(0, m_packetBuffer.data(), m_packetBuffer.size()) == m_packetBuffer.size();

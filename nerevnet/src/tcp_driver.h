@@ -65,7 +65,9 @@ private:
     void run();
     void setStatus(int32_t status);
     void startClient();
+    bool listen(asio::error_code& error);
     void openAcceptor();
+    void acceptorFailed(const asio::error_code& error);
     void acceptNext();
     void connected();
     void receiveNext();

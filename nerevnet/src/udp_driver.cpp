@@ -70,18 +70,28 @@ void AsioUdpImpl::start(const std::string& address, uint16_t port, bool isServer
     m_updateTimer = std::make_unique<asio::steady_timer>(*m_io);
     m_retryTimer = std::make_unique<asio::steady_timer>(*m_io);
 
+    m_waitingRetry = false;
+
     asio::post(*m_io, [this] {
         m_updateTimer->expires_after(std::chrono::milliseconds(kIntervalMs));
         scheduleUpdate();
     });
-    asio::post(*m_io, [this] {
-        if (m_isServer) {
-            startServer();
-        } else {
-            startClient();
-        }
-    });
-    NV_INFO("[Udp] Start io context");
+    if (m_isServer) {
+        // Bound before start() returns, so a client started right after this
+        // finds the port open; the rest runs on the channel's thread.
+        asio::error_code error;
+        const bool bound = bindServer(error);
+        asio::post(*m_io, [this, bound, error] {
+            if (bound) {
+                serverBound();
+            } else {
+                failed(error);
+            }
+        });
+    } else {
+        asio::post(*m_io, [this] { startClient(); });
+    }
+    NLOG_INFO("[Udp] Start io context");
     m_thread = std::thread([this] { run(); });
 }
 
@@ -93,7 +103,7 @@ void AsioUdpImpl::run()
             return;
         } catch (const std::exception& e) {
             // A listener threw; keep the channel alive rather than lose the thread.
-            NV_ERROR("[Udp] Event loop error: {}", e.what());
+            NLOG_ERROR("[Udp] Event loop error: {}", e.what());
         }
     }
 }
@@ -103,7 +113,7 @@ void AsioUdpImpl::stop()
     if (!m_io) {
         return;
     }
-    NV_INFO("[Udp] Stop io context");
+    NLOG_INFO("[Udp] Stop io context");
     m_io->stop();
     if (m_thread.joinable()) {
         m_thread.join();
@@ -113,7 +123,50 @@ void AsioUdpImpl::stop()
     m_retryTimer.reset();
     m_updateTimer.reset();
     m_socket.reset();
+    std::lock_guard<std::mutex> lock(m_postLock);
     m_io.reset();
+}
+
+void AsioUdpImpl::restartWithSibling()
+{
+    std::lock_guard<std::mutex> lock(m_postLock);
+    if (m_io && !m_io->stopped()) {
+        asio::post(*m_io, [this] {
+            if (!m_waitingRetry) {
+                failed(asio::error::make_error_code(asio::error::connection_aborted), false);
+            }
+        });
+    }
+}
+
+void AsioUdpImpl::lostPeerWithSibling()
+{
+    std::lock_guard<std::mutex> lock(m_postLock);
+    if (m_io && !m_io->stopped()) {
+        asio::post(*m_io, [this] {
+            if (!m_waitingRetry) {
+                peerLost("the other channel lost the peer", false);
+            }
+        });
+    }
+}
+
+void AsioUdpImpl::peerLost(const char* reason, bool tellSibling)
+{
+    NLOG_WARN("[Udp] Peer lost: {}", reason);
+    if (m_connected.exchange(false)) {
+        m_driver->onConnectStatus(3);
+    }
+    // A fresh conversation for the next client's hello.
+    createKcp();
+    if (tellSibling && m_sibling) {
+        m_sibling->lostPeerWithSibling();
+    }
+}
+
+void AsioUdpImpl::peerRestarted()
+{
+    m_connected = false;
 }
 
 void AsioUdpImpl::scheduleUpdate()
@@ -142,30 +195,44 @@ void AsioUdpImpl::scheduleUpdate()
         m_updateTimer->expires_at(next);
         if (deadLink) {
             // The peer stopped acknowledging (KCP gave up retransmitting): it
-            // went away without the socket noticing. Start over.
-            failed(asio::error::make_error_code(asio::error::timed_out));
+            // went away without the socket noticing.
+            if (m_isServer) {
+                peerLost("no acknowledgement", true);
+            } else {
+                failed(asio::error::make_error_code(asio::error::timed_out));
+            }
         }
         scheduleUpdate();
     });
 }
 
-void AsioUdpImpl::startServer()
+bool AsioUdpImpl::bindServer(asio::error_code& error)
 {
-    asio::error_code error;
     m_socket->open(asio::ip::udp::v4(), error);
     if (!error) {
         m_socket->bind(asio::ip::udp::endpoint(asio::ip::udp::v4(), m_port), error);
     }
-    if (error) {
+    return !error;
+}
+
+void AsioUdpImpl::startServer()
+{
+    asio::error_code error;
+    if (!bindServer(error)) {
         failed(error);
         return;
     }
+    serverBound();
+}
+
+void AsioUdpImpl::serverBound()
+{
     asio::error_code ignored;
     m_socket->set_option(asio::socket_base::receive_buffer_size(kSocketBufferBytes), ignored);
     m_socket->set_option(asio::socket_base::send_buffer_size(kSocketBufferBytes), ignored);
     enableUdpErrorReports(static_cast<NativeSocket>(m_socket->native_handle()));
     const auto local = m_socket->local_endpoint(ignored);
-    NV_INFO("Bind local address: {}:{}", local.address().to_string(), local.port());
+    NLOG_INFO("Bind local address: {}:{}", local.address().to_string(), local.port());
     createKcp();
     m_driver->onConnectStatus(1);
     receiveNext();
@@ -188,25 +255,26 @@ void AsioUdpImpl::startClient()
     m_socket->set_option(asio::socket_base::send_buffer_size(kSocketBufferBytes), ignored);
     enableUdpErrorReports(static_cast<NativeSocket>(m_socket->native_handle()));
     const auto local = m_socket->local_endpoint(ignored);
-    NV_INFO("Bind local address: {}:{}", local.address().to_string(), local.port());
+    NLOG_INFO("Bind local address: {}:{}", local.address().to_string(), local.port());
     m_socket->send_to(asio::buffer(kHelloDatagram, sizeof(kHelloDatagram)), m_remote, 0, error);
     if (error) {
         failed(error);
         return;
     }
-    NV_INFO("Send hello to server {}:{}", m_remote.address().to_string(), m_remote.port());
+    NLOG_INFO("Send hello to server {}:{}", m_remote.address().to_string(), m_remote.port());
     createKcp();
     m_driver->onConnectStatus(1);
-    NV_INFO("Connect to {}:{}", m_remote.address().to_string(), m_remote.port());
+    NLOG_INFO("Connect to {}:{}", m_remote.address().to_string(), m_remote.port());
     receiveNext();
 }
 
-void AsioUdpImpl::failed(const asio::error_code& error)
+void AsioUdpImpl::failed(const asio::error_code& error, bool tellSibling)
 {
+    m_waitingRetry = true;
     if (m_isServer) {
-        NV_ERROR("Start server fail: {}", error.message());
+        NLOG_ERROR("Start server fail: {}", error.message());
     } else {
-        NV_ERROR("Start client fail {}", error.message());
+        NLOG_ERROR("Start client fail {}", error.message());
     }
     if (m_connected.exchange(false)) {
         m_driver->onConnectStatus(3);
@@ -215,15 +283,21 @@ void AsioUdpImpl::failed(const asio::error_code& error)
     asio::error_code ignored;
     m_socket->close(ignored);
     if (m_isServer) {
-        NV_INFO("Restart server after {} seconds ...", m_reconnectInterval);
+        NLOG_INFO("Restart server after {} seconds ...", m_reconnectInterval);
     } else {
-        NV_INFO("Restart client after {} seconds ...", m_reconnectInterval);
+        NLOG_INFO("Restart client after {} seconds ...", m_reconnectInterval);
+    }
+    if (tellSibling && m_sibling) {
+        // The peer sees both channels as one link: a client re-sends hello
+        // on both, a server waits for hello on both.
+        m_sibling->restartWithSibling();
     }
     m_retryTimer->expires_after(retryDelay(m_reconnectInterval));
     m_retryTimer->async_wait([this](const asio::error_code& waitError) {
         if (waitError) {
             return;
         }
+        m_waitingRetry = false;
         if (m_isServer) {
             startServer();
         } else {
@@ -243,7 +317,7 @@ void AsioUdpImpl::sendHandshake(const uint8_t* data, size_t length, const asio::
     asio::error_code error;
     m_socket->send_to(asio::buffer(data, length), to, 0, error);
     if (error) {
-        NV_ERROR("[UDP] Udp send fail: {}", error.message());
+        NLOG_ERROR("[UDP] Udp send fail: {}", error.message());
     }
 }
 
@@ -252,18 +326,32 @@ void AsioUdpImpl::onDatagram(const asio::error_code& error, size_t length)
     if (error == asio::error::operation_aborted) {
         return;
     }
+    if (error == asio::error::connection_refused || error == asio::error::connection_reset) {
+        drainUdpErrorReports(static_cast<NativeSocket>(m_socket->native_handle()));
+        if (m_isServer) {
+            // The client's port is closed: the socket itself is fine, and
+            // closing it would only make the returning client's hello bounce.
+            peerLost(error.message().c_str(), true);
+            receiveNext();
+            return;
+        }
+    }
     if (error) {
         failed(error);
         return;
     }
     m_remote = m_sender;
-    NV_DEBUG("Udp receive data, size: {}", length);
+    NLOG_DEBUG("Udp receive data, size: {}", length);
     switch (classifyDatagram(m_datagram.data(), length)) {
-    case DatagramKind::Hello:
-        NV_INFO("[Udp] Receive hello, server connected");
+    case DatagramKind::Hello: {
+        NLOG_INFO("[Udp] Receive hello, server connected");
+        std::lock_guard<std::mutex> handshake(m_driver->m_handshakeLock);
         if (m_connected.exchange(false)) {
-            // The client started over (a new start, or its channel restarted):
-            // the old conversation is gone on its side.
+            // The client started over: the old conversation is gone on its
+            // side, on both channels (the other one gets its own hello).
+            if (m_sibling) {
+                m_sibling->peerRestarted();
+            }
             m_driver->onConnectStatus(3);
         }
         // Every hello begins a new KCP conversation; a control block that has
@@ -274,8 +362,9 @@ void AsioUdpImpl::onDatagram(const asio::error_code& error, size_t length)
         sendHandshake(kHiDatagram, sizeof(kHiDatagram), m_sender);
         m_driver->onConnectStatus(2);
         break;
+    }
     case DatagramKind::Hi:
-        NV_INFO("[Udp] Receive hi, client connected");
+        NLOG_INFO("[Udp] Receive hi, client connected");
         m_connected = true;
         m_driver->onConnectStatus(2);
         break;
@@ -314,7 +403,7 @@ void AsioUdpImpl::deliverMessages()
         if (received < 0) {
             return;
         }
-        NV_DEBUG("Kcp receive data, size: {}", received);
+        NLOG_DEBUG("Kcp receive data, size: {}", received);
         // Called without the KCP lock: the callback may send on this channel.
         if (m_callback) {
             m_callback(m_message.data(), size_t(received), m_driver);
@@ -325,19 +414,19 @@ void AsioUdpImpl::deliverMessages()
 int AsioUdpImpl::send(const uint8_t* data, size_t length)
 {
     if (!m_connected) {
-        NV_WARN("[Udp] Kcp send fail: not connected");
+        NLOG_WARN("[Udp] Kcp send fail: not connected");
         return -1;
     }
-    NV_DEBUG("[UDP] Kcp send size: {}", length);
+    NLOG_DEBUG("[UDP] Kcp send size: {}", length);
     if (length > maxMessageSize()) {
         // ikcp_send would refuse it as well; checking first also keeps the
         // length within the int that ikcp_send takes.
-        NV_ERROR("[UDP] Kcp send fail: {} bytes exceed the maximum of {}", length, maxMessageSize());
+        NLOG_ERROR("[UDP] Kcp send fail: {} bytes exceed the maximum of {}", length, maxMessageSize());
         return -2;
     }
     std::lock_guard<std::mutex> lock(m_kcpLock);
     if (!m_kcp) {
-        NV_WARN("[Udp] Kcp send fail: not connected");
+        NLOG_WARN("[Udp] Kcp send fail: not connected");
         return -1;
     }
     return ikcp_send(m_kcp, reinterpret_cast<const char*>(data), int(length));
@@ -350,7 +439,7 @@ void AsioUdpImpl::createKcp()
     kcp->writelog = &AsioUdpImpl::kcpLog;
     ikcp_wndsize(kcp, kSendWindow, kReceiveWindow);
     ikcp_nodelay(kcp, kNoDelay, kIntervalMs, kFastResend, kNoCongestionControl);
-    NV_INFO("Create kcp sndwnd: {}, rcvwnd: {}, nodelay: {}, interval: {}ms, resend: {}, nc: {}", kSendWindow,
+    NLOG_INFO("Create kcp sndwnd: {}, rcvwnd: {}, nodelay: {}, interval: {}ms, resend: {}, nc: {}", kSendWindow,
             kReceiveWindow, kNoDelay, kIntervalMs, kFastResend, kNoCongestionControl);
     std::lock_guard<std::mutex> lock(m_kcpLock);
     if (m_kcp) {
@@ -372,32 +461,32 @@ int AsioUdpImpl::kcpOutput(const char* buffer, int length, IKCPCB*, void* user)
 {
     // Runs on the channel's thread (inside ikcp_update), with the KCP lock held.
     auto* self = static_cast<AsioUdpImpl*>(user);
-    NV_DEBUG("[UDP] Udp send size: {}, dest: {}:{}", length, self->m_remote.address().to_string(),
+    NLOG_DEBUG("[UDP] Udp send size: {}, dest: {}:{}", length, self->m_remote.address().to_string(),
              self->m_remote.port());
     asio::error_code error;
     self->m_socket->send_to(asio::buffer(buffer, size_t(length)), self->m_remote, 0, error);
     if (error) {
-        NV_ERROR("[UDP] Udp send fail: {}", error.message());
+        NLOG_ERROR("[UDP] Udp send fail: {}", error.message());
     }
     return 0;
 }
 
 void AsioUdpImpl::kcpLog(const char* text, IKCPCB*, void*)
 {
-    NV_INFO("[KCP] {}", text);
+    NLOG_INFO("[KCP] {}", text);
 }
 
 // ----------------------------------------------------------------- driver
 
 UdpDriver::UdpDriver()
 {
-    NV_INFO("Create UdpDriver");
+    NLOG_INFO("Create UdpDriver");
 }
 
 UdpDriver::~UdpDriver()
 {
     stopChannels();
-    NV_INFO("Destroy UdpDriver");
+    NLOG_INFO("Destroy UdpDriver");
 }
 
 int32_t UdpDriver::getType()
@@ -408,12 +497,14 @@ int32_t UdpDriver::getType()
 int32_t UdpDriver::init(NerevnetStartupConfig*)
 {
     std::lock_guard<std::mutex> lock(m_driverLock);
-    NV_INFO("Init UdpDriver");
+    NLOG_INFO("Init UdpDriver");
     m_packetChannel = std::make_unique<AsioUdpImpl>(
         this, [](const uint8_t* data, size_t length, UdpDriver* driver) { driver->receivePacketFrame(data, length); });
     m_messageChannel = std::make_unique<AsioUdpImpl>(this, [](const uint8_t* data, size_t length, UdpDriver* driver) {
         driver->BaseDriver::onReceiveMessage(reinterpret_cast<const char*>(data), uint32_t(length));
     });
+    m_packetChannel->setSibling(m_messageChannel.get());
+    m_messageChannel->setSibling(m_packetChannel.get());
     return 0;
 }
 
@@ -425,10 +516,10 @@ void UdpDriver::receivePacketFrame(const uint8_t* data, size_t length)
         BaseDriver::onReceivePacket(&packet, 0);
         break;
     case PacketFrameResult::TooShort:
-        NV_WARN("[UDP] Drop packet frame of {} bytes: shorter than the {}-byte header", length, kPacketHeaderSize);
+        NLOG_WARN("[UDP] Drop packet frame of {} bytes: shorter than the {}-byte header", length, kPacketHeaderSize);
         break;
     case PacketFrameResult::SizeMismatch:
-        NV_WARN("[UDP] Drop packet frame of {} bytes: shorter than its declared size {} + extra size {}", length,
+        NLOG_WARN("[UDP] Drop packet frame of {} bytes: shorter than its declared size {} + extra size {}", length,
                 packet.size, packet.extraSize);
         break;
     }
@@ -443,15 +534,15 @@ int32_t UdpDriver::start(const char* address, uint32_t port, uint32_t* bindPort)
         return checked;
     }
     if (port == 0 || port > 65534) {
-        NV_ERROR("UdpDriver::port error");
+        NLOG_ERROR("UdpDriver::port error");
         return 4;
     }
     if (!m_packetChannel || !m_messageChannel) {
-        NV_ERROR("[UDP] Start before init");
+        NLOG_ERROR("[UDP] Start before init");
         return 3;
     }
     if (m_packetChannel->isRunning() || m_messageChannel->isRunning()) {
-        NV_ERROR("[UDP] Already started, stop first");
+        NLOG_ERROR("[UDP] Already started, stop first");
         return 4;
     }
     const bool server = config().role == 1;
@@ -484,7 +575,7 @@ void UdpDriver::stop()
     }
     if ((m_packetChannel && m_packetChannel->runsOnThisThread())
         || (m_messageChannel && m_messageChannel->runsOnThisThread())) {
-        NV_ERROR("[UDP] Stop called from a network callback; call it from the host's thread");
+        NLOG_ERROR("[UDP] Stop called from a network callback; call it from the host's thread");
         return;
     }
     // The channel threads are joined without the driver lock: a callback
@@ -499,11 +590,11 @@ int32_t UdpDriver::sendMessage(const char* data, uint32_t length, bool reliable)
     std::lock_guard<std::mutex> lock(m_driverLock);
     BaseDriver::sendMessage(data, length, reliable);
     if (m_status != 2 || !m_messageChannel) {
-        NV_DEBUG("sendMessage fail, no connection");
+        NLOG_DEBUG("sendMessage fail, no connection");
         return 0;
     }
     if (data == nullptr && length > 0) {
-        NV_ERROR("[UDP] sendMessage fail: no data");
+        NLOG_ERROR("[UDP] sendMessage fail: no data");
         return -1;
     }
     return m_messageChannel->send(reinterpret_cast<const uint8_t*>(data), length);
@@ -514,15 +605,15 @@ bool UdpDriver::sendPacket(const NerevnetPacket* packet)
     std::lock_guard<std::mutex> lock(m_driverLock);
     BaseDriver::sendPacket(packet);
     if (m_status != 2 || !m_packetChannel) {
-        NV_DEBUG("sendPacket fail, no connection");
+        NLOG_DEBUG("sendPacket fail, no connection");
         return false;
     }
     if (packet == nullptr) {
-        NV_ERROR("[UDP] sendPacket fail: no packet");
+        NLOG_ERROR("[UDP] sendPacket fail: no packet");
         return false;
     }
     if (!encodePacketFrame(*packet, AsioUdpImpl::maxMessageSize(), m_packetBuffer)) {
-        NV_ERROR("[UDP] sendPacket fail: size {} + extra size {} cannot be sent (at most {} bytes, data present)",
+        NLOG_ERROR("[UDP] sendPacket fail: size {} + extra size {} cannot be sent (at most {} bytes, data present)",
                  packet->size, packet->extraSize, AsioUdpImpl::maxMessageSize() - kPacketHeaderSize);
         return false;
     }
@@ -539,7 +630,7 @@ void UdpDriver::onConnectStatus(int32_t status)
 {
     std::lock_guard<std::mutex> lock(m_statusLock);
     const int32_t recorded = m_status;
-    NV_INFO("Set connect status: {} -> {}", recorded, status);
+    NLOG_INFO("Set connect status: {} -> {}", recorded, status);
     if (recorded == status) {
         return;
     }

@@ -42,6 +42,9 @@ public:
     // Stops the event loop, joins the thread and releases socket and KCP.
     void stop();
 
+    // The other channel of the same driver: both channels restart together.
+    void setSibling(AsioUdpImpl* sibling) { m_sibling = sibling; }
+
     bool isRunning() const { return m_thread.joinable(); }
     bool runsOnThisThread() const;
     bool isConnected() const { return m_connected.load(); }
@@ -55,9 +58,20 @@ public:
 private:
     void run();
     void scheduleUpdate();
+    bool bindServer(asio::error_code& error);
     void startServer();
+    void serverBound();
     void startClient();
-    void failed(const asio::error_code& error);
+    void failed(const asio::error_code& error, bool tellSibling = true);
+    // Called from the sibling's thread: run the restart cycle here as well.
+    void restartWithSibling();
+    // A server whose peer went away (port unreachable, or KCP gave up
+    // retransmitting) keeps its socket and waits for the next hello.
+    void peerLost(const char* reason, bool tellSibling);
+    void lostPeerWithSibling();
+    // Called from the sibling's thread: the peer began a new handshake on
+    // the sibling, so this channel's conversation is stale too.
+    void peerRestarted();
     void receiveNext();
     void onDatagram(const asio::error_code& error, size_t length);
     void deliverMessages();
@@ -83,6 +97,10 @@ private:
     asio::ip::udp::endpoint m_remote;
     asio::ip::udp::endpoint m_sender;
     std::thread m_thread;
+    AsioUdpImpl* m_sibling = nullptr;
+    bool m_waitingRetry = false;  // channel thread only
+    // Guards m_io against the sibling posting into it while stop() resets it.
+    std::mutex m_postLock;
 
     std::mutex m_kcpLock;
     IKCPCB* m_kcp = nullptr;
@@ -121,6 +139,9 @@ private:
     std::mutex m_driverLock;
     std::mutex m_statusLock;
     std::atomic<int32_t> m_status{0};
+    // Serialises the hello handling of the two channels, which also touches
+    // the other channel's connected flag.
+    std::mutex m_handshakeLock;
     // Serialises start and stop without blocking the sends: stop joins the
     // channel threads, whose callbacks may be sending at that moment.
     std::mutex m_lifecycleLock;

@@ -59,6 +59,9 @@ def main():
     if extra:
         print("exported but not declared:", " ".join(extra))
         ok = False
+    if not pending and len(have) != 23:
+        print(f"{len(have)} symbols exported, expected exactly 23")
+        ok = False
     missing = sorted((want - pending) - have)
     if missing:
         print("declared but not exported:", " ".join(missing))

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "nerevnet.h"
+#include "support.h"
 
 #include <asio.hpp>
 #include <gtest/gtest.h>
@@ -28,54 +29,24 @@ namespace transport_test {
 
 using namespace std::chrono_literals;
 
-// Every log line of the library, as the host's log callback receives it.
-class LogCapture {
-public:
-    static LogCapture& instance()
-    {
-        static LogCapture capture;
-        return capture;
+// Log lines of the library since a mark (the test program installed the
+// capture) that contain a text.
+inline size_t logMark()
+{
+    return testsupport::LogCapture::instance().mark();
+}
+inline size_t loggedCount(size_t mark, const std::string& text)
+{
+    size_t count = 0;
+    for (const auto& line : testsupport::LogCapture::instance().since(mark)) {
+        count += line.text.find(text) != std::string::npos ? 1 : 0;
     }
-
-    void install() { nerevnet_setLogCallback(&LogCapture::callback, this); }
-
-    bool contains(const std::string& text)
-    {
-        std::lock_guard<std::mutex> lock(m_lock);
-        return std::any_of(m_lines.begin(), m_lines.end(),
-                           [&](const std::string& line) { return line.find(text) != std::string::npos; });
-    }
-
-    size_t count(const std::string& text)
-    {
-        std::lock_guard<std::mutex> lock(m_lock);
-        return size_t(std::count_if(m_lines.begin(), m_lines.end(),
-                                    [&](const std::string& line) { return line.find(text) != std::string::npos; }));
-    }
-
-    bool waitFor(const std::string& text, std::chrono::milliseconds timeout = 3000ms)
-    {
-        const auto until = std::chrono::steady_clock::now() + timeout;
-        while (std::chrono::steady_clock::now() < until) {
-            if (contains(text)) {
-                return true;
-            }
-            std::this_thread::sleep_for(5ms);
-        }
-        return contains(text);
-    }
-
-private:
-    static void callback(int32_t, const char* message, void* user)
-    {
-        auto* self = static_cast<LogCapture*>(user);
-        std::lock_guard<std::mutex> lock(self->m_lock);
-        self->m_lines.emplace_back(message ? message : "");
-    }
-
-    std::mutex m_lock;
-    std::vector<std::string> m_lines;
-};
+    return count;
+}
+inline bool logged(size_t mark, const std::string& text)
+{
+    return loggedCount(mark, text) > 0;
+}
 
 // Waits until `condition` holds, polling; false when the time ran out.
 inline bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 5000ms)
@@ -154,15 +125,9 @@ public:
     Host(int32_t networkType, bool server, int32_t reconnectInterval = 1)
         : m_type(networkType), m_role(server ? 1 : 2)
     {
-        LogCapture::instance().install();
-        NerevnetStartupConfig config;
-        std::memset(&config, 0, sizeof(config));
-        config.version = "2.3.3";
-        config.networkType = networkType;
+        NerevnetStartupConfig config = testsupport::makeConfig(networkType);
         config.reconnectInterval = reconnectInterval;
         config.role = m_role;
-        config.logDir = nullptr;
-        config.logLevel = 2;
         int32_t error = -1;
         m_handle = nerevnet_startup(&config, &error);
         EXPECT_NE(m_handle, nullptr);
@@ -243,6 +208,11 @@ public:
     bool waitConnected(std::chrono::milliseconds timeout = 5000ms)
     {
         return eventually([this] { return m_status == 2 && nerevnet_isConnected(m_handle); }, timeout);
+    }
+
+    bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 5000ms)
+    {
+        return eventually(condition, timeout);
     }
 
     bool waitStatus(int32_t status, std::chrono::milliseconds timeout = 5000ms)
