@@ -377,6 +377,7 @@ void AsioUdpImpl::onDatagram(const asio::error_code& error, size_t length)
     }
     }
     deliverMessages();
+    acknowledgeNow();
     if (m_socket->is_open()) {
         receiveNext();
     }
@@ -408,6 +409,28 @@ void AsioUdpImpl::deliverMessages()
         if (m_callback) {
             m_callback(m_message.data(), size_t(received), m_driver);
         }
+    }
+}
+
+void AsioUdpImpl::acknowledgeNow()
+{
+    // KCP sends acknowledgements only when it flushes, at the next 10 ms
+    // update. Depending on how the two peers' update timers lie, the
+    // acknowledgements of a full window then come back after the sender's
+    // next update, which finds its window still closed and sends nothing:
+    // up to half of the window's rate is lost. Flushing once the socket has
+    // no further datagram waiting returns them within the transit time (in
+    // one datagram for the whole burst). A pure sender has no
+    // acknowledgements to give and keeps sending at its update ticks; data
+    // queued by a receive callback (an answer) leaves with the
+    // acknowledgements.
+    asio::error_code error;
+    if (m_socket->available(error) > 0 && !error) {
+        return;
+    }
+    std::lock_guard<std::mutex> lock(m_kcpLock);
+    if (m_kcp && m_kcp->ackcount > 0) {
+        ikcp_flush(m_kcp);
     }
 }
 

@@ -75,6 +75,7 @@ private:
     void receiveNext();
     void onDatagram(const asio::error_code& error, size_t length);
     void deliverMessages();
+    void acknowledgeNow();
     void sendHandshake(const uint8_t* data, size_t length, const asio::ip::udp::endpoint& to);
 
     void createKcp();
