@@ -370,12 +370,14 @@ void TcpDriver::receivePacketFrame(const uint8_t* data, size_t length)
 
 int32_t TcpDriver::start(const char* address, uint32_t port, uint32_t* bindPort)
 {
+    // onStart is raised with only the lifecycle lock held: the host's
+    // callbacks hold the listener lock while they may send (driver lock).
     std::lock_guard<std::mutex> lifecycle(m_lifecycleLock);
-    std::lock_guard<std::mutex> lock(m_driverLock);
     const int32_t checked = BaseDriver::start(address, port, bindPort);
     if (checked != 0) {
         return checked;
     }
+    std::unique_lock<std::mutex> lock(m_driverLock);
     if (port == 0 || port > 65534) {
         // A server needs a port to listen on, and port + 1 must exist.
         NLOG_ERROR("TcpDriver::port error");
@@ -395,6 +397,7 @@ int32_t TcpDriver::start(const char* address, uint32_t port, uint32_t* bindPort)
     }
     m_packetConnection->start(address, uint16_t(port), server);
     m_messageConnection->start(address, uint16_t(port + 1), server);
+    lock.unlock();
     BaseDriver::onStart(config().role, true);
     return 0;
 }
@@ -425,7 +428,6 @@ void TcpDriver::stop()
     // Joined without the driver lock: a callback on these threads may be
     // sending through this driver right now.
     stopConnections();
-    std::lock_guard<std::mutex> lock(m_driverLock);
     BaseDriver::onStop(config().role);
 }
 

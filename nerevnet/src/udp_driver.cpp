@@ -235,6 +235,7 @@ void AsioUdpImpl::serverBound()
     NLOG_INFO("Bind local address: {}:{}", local.address().to_string(), local.port());
     createKcp();
     m_driver->onConnectStatus(1);
+    NLOG_INFO("[Udp] Start receive udp packet");
     receiveNext();
 }
 
@@ -265,6 +266,7 @@ void AsioUdpImpl::startClient()
     createKcp();
     m_driver->onConnectStatus(1);
     NLOG_INFO("Connect to {}:{}", m_remote.address().to_string(), m_remote.port());
+    NLOG_INFO("[Udp] Start receive udp packet");
     receiveNext();
 }
 
@@ -550,12 +552,14 @@ void UdpDriver::receivePacketFrame(const uint8_t* data, size_t length)
 
 int32_t UdpDriver::start(const char* address, uint32_t port, uint32_t* bindPort)
 {
+    // onStart is raised with only the lifecycle lock held: the host's
+    // callbacks hold the listener lock while they may send (driver lock).
     std::lock_guard<std::mutex> lifecycle(m_lifecycleLock);
-    std::lock_guard<std::mutex> lock(m_driverLock);
     const int32_t checked = BaseDriver::start(address, port, bindPort);
     if (checked != 0) {
         return checked;
     }
+    std::unique_lock<std::mutex> lock(m_driverLock);
     if (port == 0 || port > 65534) {
         NLOG_ERROR("UdpDriver::port error");
         return 4;
@@ -575,6 +579,7 @@ int32_t UdpDriver::start(const char* address, uint32_t port, uint32_t* bindPort)
     const int interval = config().reconnectInterval;
     m_packetChannel->start(address, uint16_t(port), server, interval);
     m_messageChannel->start(address, uint16_t(port + 1), server, interval);
+    lock.unlock();
     BaseDriver::onStart(config().role, true);
     return 0;
 }
@@ -604,7 +609,6 @@ void UdpDriver::stop()
     // The channel threads are joined without the driver lock: a callback
     // running on them may be sending through this driver right now.
     stopChannels();
-    std::lock_guard<std::mutex> lock(m_driverLock);
     BaseDriver::onStop(config().role);
 }
 
