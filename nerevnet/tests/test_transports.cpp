@@ -139,6 +139,10 @@ TEST_P(Transport, RefusesInvalidStartsAndSendsWithoutConnection)
 
 TEST_P(Transport, ReconnectsAfterTheClientGoesAndComesBack)
 {
+    if (type() == 3 && runningUnderWine()) {
+        GTEST_SKIP() << "Wine does not report ICMP port-unreachable on UDP sockets (WSAECONNRESET, as Windows "
+                        "does), by which the UDP driver notices that its peer went away";
+    }
     const uint16_t port = freePortPair(type());
     Host server(type(), true);
     Host client(type(), false);
@@ -175,6 +179,10 @@ TEST_P(Transport, ReconnectsAfterTheClientGoesAndComesBack)
 
 TEST_P(Transport, ReconnectsAfterTheServerGoesAndComesBack)
 {
+    if (type() == 3 && runningUnderWine()) {
+        GTEST_SKIP() << "Wine does not report ICMP port-unreachable on UDP sockets (WSAECONNRESET, as Windows "
+                        "does), by which the UDP driver notices that its peer went away";
+    }
     const uint16_t port = freePortPair(type());
     Host server(type(), true);
     Host client(type(), false);

@@ -24,6 +24,9 @@
 #ifdef __linux__
 #include <dirent.h>
 #endif
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace transport_test {
 
@@ -88,6 +91,16 @@ uint16_t freePortPair()
 inline uint16_t freePortPair(int32_t networkType)
 {
     return networkType == 3 ? freePortPair<asio::ip::udp>() : freePortPair<asio::ip::tcp>();
+}
+
+inline bool runningUnderWine()
+{
+#ifdef _WIN32
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+#else
+    return false;
+#endif
 }
 
 inline int threadCount()
