@@ -113,13 +113,8 @@ NerevnetHandle startup(const NerevnetStartupConfig* hostConfig, int32_t* error)
 
     std::shared_ptr<BaseDriver> driver = createDriver(config.networkType);
     if (!driver) {
-        if (config.networkType == NetworkType_Tcp || config.networkType == NetworkType_Udp) {
-            NLOG_ERROR("Startup fail, driver {} not available in this build", typeName);
-            setError(error, code(ErrorCode::DriverNotImplemented));
-        } else {
-            NLOG_ERROR("Startup fail, invalid network type: {}", typeName);
-            setError(error, code(ErrorCode::InvalidNetworkType));
-        }
+        NLOG_ERROR("Startup fail, invalid network type: {}", typeName);
+        setError(error, code(ErrorCode::InvalidNetworkType));
         return nullptr;
     }
 
