@@ -315,11 +315,11 @@ void SystemInfo::installVbCable(const QString& dir)
 
 void SystemInfo::startNetworkCategoryQuery()
 {
-    const platform::CommandSpec spec = platform::networkCategoryQuery();
+    const platform::CommandSpec query = platform::networkCategoryQuery();
     QStringList args;
-    for (const auto& a : spec.arguments)
+    for (const auto& a : query.arguments)
         args << fromStd(a);
-    m_process->start(fromStd(spec.program), args, QIODevice::ReadWrite);
+    m_process->start(fromStd(query.program), args, QIODevice::ReadWrite);
 }
 
 void SystemInfo::applyNetworkCategoryOutput(const QByteArray& chunk)
