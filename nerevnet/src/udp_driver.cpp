@@ -143,8 +143,9 @@ void AsioUdpImpl::lostPeerWithSibling()
 {
     std::lock_guard<std::mutex> lock(m_postLock);
     if (m_io && !m_io->stopped()) {
-        asio::post(*m_io, [this] {
-            if (!m_waitingRetry) {
+        const uint32_t hellos = m_hellos.load();
+        asio::post(*m_io, [this, hellos] {
+            if (!m_waitingRetry && m_hellos.load() == hellos) {
                 peerLost("the other channel lost the peer", false);
             }
         });
@@ -360,6 +361,7 @@ void AsioUdpImpl::onDatagram(const asio::error_code& error, size_t length)
         // seen an earlier client would discard the new client's sequence numbers.
         releaseKcp();
         createKcp();
+        ++m_hellos;
         m_connected = true;
         sendHandshake(kHiDatagram, sizeof(kHiDatagram), m_sender);
         m_driver->onConnectStatus(2);

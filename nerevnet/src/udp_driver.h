@@ -100,6 +100,9 @@ private:
     std::thread m_thread;
     AsioUdpImpl* m_sibling = nullptr;
     bool m_waitingRetry = false;  // channel thread only
+    // Counts the hellos handled: a loss reported by the sibling that was
+    // overtaken by a new hello here must not end the new conversation.
+    std::atomic<uint32_t> m_hellos{0};
     // Guards m_io against the sibling posting into it while stop() resets it.
     std::mutex m_postLock;
 
