@@ -7,7 +7,8 @@
 # Given by run-demo: DISPLAY, DEMO_OUT (screenshot folder), DEMO_PROGRAM_PID, DEMO_XSHOT,
 # DEMO_FINISH_FILE, DEMO_WORLD_TOOL; and the world's environment (world.env: HOME,
 # OSTREL_USER_DIR, OSTREL_DEMO_WORLD, DEMO_LOGS, DEMO_WORK, DEMO_STEAM_DIR, FAKE_ADB_DIR,
-# ...). After wait_for_window: MAIN_WIN and WIN_X WIN_Y WIN_W WIN_H (the main window).
+# ...). After wait_for_window: MAIN_WIN and WIN_X WIN_Y WIN_W WIN_H (the main window, or
+# the window use_window chose).
 
 demo_note() {
   local line
@@ -73,6 +74,44 @@ wait_for_window() {
   wait_until "${1:-60}" "the program's window" main_window_painted
   main_window_painted
   demo_note "main window $MAIN_WIN at $WIN_X,$WIN_Y size ${WIN_W}x$WIN_H"
+}
+
+# use_window ID X Y W H: click, find_color and click_color work inside this window from now
+# on (a line of program_windows or window_sized gives the five values); use_main_window
+# goes back to the main window.
+use_window() {
+  [ $# -eq 5 ] || fail "use_window needs ID X Y W H"
+  MAIN_ID_SAVED=${MAIN_ID_SAVED:-$MAIN_WIN $WIN_X $WIN_Y $WIN_W $WIN_H}
+  MAIN_WIN=$1 WIN_X=$2 WIN_Y=$3 WIN_W=$4 WIN_H=$5
+}
+
+use_main_window() {
+  [ -z "${MAIN_ID_SAVED:-}" ] || read -r MAIN_WIN WIN_X WIN_Y WIN_W WIN_H <<< "$MAIN_ID_SAVED"
+  MAIN_ID_SAVED=
+}
+
+# window_sized W H [SLACK]: the program's window of about that size (within SLACK pixels,
+# default 4), as "id x y w h"; dialogs are found this way by the sizes of their pages.
+window_sized() {
+  program_windows | awk -v w="$1" -v h="$2" -v s="${3:-4}" \
+    '($4 - w) <= s && (w - $4) <= s && ($5 - h) <= s && (h - $5) <= s { print; found = 1; exit } END { exit !found }'
+}
+
+# wait_window_sized W H [SECONDS]: waits for such a window and uses it (use_window).
+wait_window_sized() {
+  wait_until "${3:-30}" "a ${1}x$2 window" window_sized "$1" "$2"
+  # shellcheck disable=SC2046
+  use_window $(window_sized "$1" "$2")
+  demo_note "using window $MAIN_WIN at $WIN_X,$WIN_Y size ${WIN_W}x$WIN_H"
+}
+
+# type_text TEXT and key KEYS: keyboard input to the window that has the focus.
+type_text() {
+  xdotool type --delay 40 -- "$1" || fail "typing \"$1\""
+}
+
+key() {
+  xdotool key -- "$@" || fail "key $*"
 }
 
 # click X Y: a left click at X,Y inside the main window (its top left corner is 0,0).
