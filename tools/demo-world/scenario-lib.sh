@@ -51,6 +51,7 @@ shot() {
 # line each (x and y on the screen). Dialogs, the toast and the main window are separate
 # windows.
 program_windows() {
+  # shellcheck disable=SC2034 # WINDOW and SCREEN: getwindowgeometry --shell sets them too
   local id WINDOW X Y WIDTH HEIGHT SCREEN
   for id in $(xdotool search --onlyvisible --pid "$DEMO_PROGRAM_PID" 2>/dev/null); do
     eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || continue
