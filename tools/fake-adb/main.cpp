@@ -10,17 +10,29 @@
 //   KEY.exit    exit code (default 0)
 //   KEY.stay    milliseconds to stay alive after printing (an "adb server")
 // Every invocation is appended to calls.log as its arguments joined by blanks.
+//
+// Port table (used when the folder has a subfolder "ports" and the call has no
+// KEY.out): like an adb server, the fake keeps the mappings it was asked for.
+//   forward|reverse tcp:A tcp:B    remember the mapping (one per local side)
+//   forward|reverse --list         print one line per mapping, "SERIAL tcp:A tcp:B"
+//                                  for forward and "(reverse) tcp:A tcp:B" for
+//                                  reverse; an empty table prints ports/empty-list
+//   forward|reverse --remove-all   forget every mapping of that kind
+// SERIAL is the contents of ports/serial. The tables are ports/forward and
+// ports/reverse, one mapping a line.
 // Programs name themselves after the file they run from, so a copy of this
 // program under another name is told apart in process lists.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 bool readFile(const std::string &path, std::string &contents)
@@ -38,6 +50,67 @@ long readNumber(const std::string &path, long fallback)
     if (!readFile(path, text))
         return fallback;
     return std::strtol(text.c_str(), nullptr, 10);
+}
+
+std::vector<std::string> readLines(const std::string &path)
+{
+    std::vector<std::string> lines;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty())
+            lines.push_back(line);
+    }
+    return lines;
+}
+
+void writeLines(const std::string &path, const std::vector<std::string> &lines)
+{
+    std::ofstream out(path, std::ios::trunc);
+    for (const std::string &line : lines)
+        out << line << "\n";
+}
+
+// Answers forward/reverse from the port table; false when the call is not one of them.
+bool answerFromPortTable(const std::string &portsDir, int argc, char **argv)
+{
+    if (argc < 3)
+        return false;
+    const std::string kind = argv[1];
+    if (kind != "forward" && kind != "reverse")
+        return false;
+    const std::string table = portsDir + "/" + kind;
+    const std::string what = argv[2];
+    std::vector<std::string> mappings = readLines(table);
+    if (what == "--list" && argc == 3) {
+        std::string text;
+        if (mappings.empty()) {
+            readFile(portsDir + "/empty-list", text);
+        } else {
+            std::string serial;
+            readFile(portsDir + "/serial", serial);
+            while (!serial.empty() && (serial.back() == '\n' || serial.back() == '\r'))
+                serial.pop_back();
+            for (const std::string &mapping : mappings)
+                text += (kind == "forward" ? serial : std::string("(reverse)")) + " " + mapping + "\n";
+        }
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        return true;
+    }
+    if (what == "--remove-all" && argc == 3) {
+        writeLines(table, {});
+        return true;
+    }
+    if (argc == 4 && what.rfind("tcp:", 0) == 0) {
+        std::vector<std::string> kept;
+        for (const std::string &mapping : mappings) {
+            if (mapping.compare(0, what.size() + 1, what + " ") != 0)
+                kept.push_back(mapping);
+        }
+        kept.push_back(what + " " + argv[3]);
+        writeLines(table, kept);
+        return true;
+    }
+    return false;
 }
 } // namespace
 
@@ -69,6 +142,8 @@ int main(int argc, char **argv)
     std::string text;
     if (readFile(base + ".out", text)) {
         std::fwrite(text.data(), 1, text.size(), stdout);
+        std::fflush(stdout);
+    } else if (std::filesystem::is_directory(dir + "/ports") && answerFromPortTable(dir + "/ports", argc, argv)) {
         std::fflush(stdout);
     }
     if (readFile(base + ".err", text)) {

@@ -22,6 +22,11 @@
 //     --log FILE             append each received command to FILE as well as to standard output
 //     --exit-after-ms N      end after N ms (default: run until standard input closes or a signal)
 //     --stdin                send every line read from standard input, with a line feed, as it is
+//
+// Loaded as a SteamVR driver (the demo's fake vrserver starts it without arguments) it
+// takes its options from the file named by $OSTREL_STREAMER_SIM_OPTIONS first: one option
+// a line, its value after the first blank ("--headset KZ1;192.168.0.7;false"); blank lines
+// and lines starting with "#" are skipped. Options on the command line come after them.
 #include "platform/socket_compat.h"
 #include "streamer.h"
 
@@ -31,9 +36,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 std::atomic<bool> g_quit { false };
@@ -46,6 +53,33 @@ void onSignal(int)
 bool parseBool(const std::string &text)
 {
     return text == "true" || text == "1" || text == "yes";
+}
+
+// The options of $OSTREL_STREAMER_SIM_OPTIONS, then those of the command line.
+bool collectArguments(int argc, char **argv, std::vector<std::string> &args)
+{
+    const char *file = std::getenv("OSTREL_STREAMER_SIM_OPTIONS");
+    if (file && *file) {
+        std::ifstream in(file);
+        if (!in) {
+            std::fprintf(stderr, "streamer-sim: cannot read the options file %s\n", file);
+            return false;
+        }
+        for (std::string line; std::getline(in, line);) {
+            while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+                line.pop_back();
+            const std::size_t start = line.find_first_not_of(' ');
+            if (start == std::string::npos || line[start] == '#')
+                continue;
+            const std::size_t blank = line.find(' ', start);
+            args.push_back(line.substr(start, blank == std::string::npos ? blank : blank - start));
+            if (blank != std::string::npos)
+                args.push_back(line.substr(line.find_first_not_of(' ', blank)));
+        }
+    }
+    for (int i = 1; i < argc; ++i)
+        args.emplace_back(argv[i]);
+    return true;
 }
 
 int usage(const char *message)
@@ -67,12 +101,15 @@ int main(int argc, char **argv)
     bool readStdin = false;
     long exitAfterMs = 0;
 
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
+    std::vector<std::string> args;
+    if (!collectArguments(argc, argv, args))
+        return 2;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string &arg = args[i];
         auto value = [&](std::string &out) {
-            if (i + 1 >= argc)
+            if (i + 1 >= args.size())
                 return false;
-            out = argv[++i];
+            out = args[++i];
             return true;
         };
         std::string v;
