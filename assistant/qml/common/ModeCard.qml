@@ -1,0 +1,88 @@
+import QtQuick 2.15
+
+// One choice of the mode page: picture over its glow, title, notes and the
+// start button; a blue border while the pointer is over it.
+Rectangle {
+    id: card
+
+    property url imageSource
+    property string title
+    property var lines: []
+
+    signal start()
+
+    width: 640
+    height: 755
+    radius: 16
+    color: "#22242C"
+    border.width: hover.containsMouse || startButton.hovered ? 4 : 0
+    border.color: "#1E68FF"
+
+    MouseArea {
+        id: hover
+        anchors.fill: parent
+        hoverEnabled: true
+        acceptedButtons: Qt.NoButton
+    }
+
+    Image {
+        id: effect
+        anchors.horizontalCenter: parent.horizontalCenter
+        y: picture.y + picture.height - height
+        width: 560
+        height: 120
+        source: "qrc:/res/image/nerev_effect.png"
+    }
+    Image {
+        id: picture
+        anchors.horizontalCenter: parent.horizontalCenter
+        y: 56
+        width: 440
+        height: 319
+        source: card.imageSource
+    }
+
+    Column {
+        anchors.top: picture.bottom
+        anchors.topMargin: 36
+        x: 40
+        width: 560
+        spacing: 14
+
+        Text {
+            width: parent.width
+            text: card.title
+            color: "#FFFFFF"
+            wrapMode: Text.Wrap
+            horizontalAlignment: Text.AlignHCenter
+            font.pixelSize: 36
+            font.bold: true
+        }
+        Item {
+            width: 1
+            height: 6
+        }
+        Repeater {
+            model: card.lines
+            Text {
+                width: 560
+                text: modelData
+                color: "#99FFFFFF"
+                wrapMode: Text.Wrap
+                font.pixelSize: 20
+            }
+        }
+    }
+
+    NerevButton {
+        id: startButton
+        objectName: "startButton"
+        anchors.horizontalCenter: parent.horizontalCenter
+        anchors.bottom: parent.bottom
+        anchors.bottomMargin: 40
+        minimumWidth: 560
+        color: "#1E68FF"
+        text: qsTr("开始体验")
+        onClicked: card.start()
+    }
+}
