@@ -146,87 +146,81 @@ DialogWindow {
             Column {
                 id: customBlock
                 x: 16
-                y: 86
+                y: 86 + Math.max(0, (328 - 86 - 16 - height) / 2)
                 width: 712
-                spacing: 16
+                spacing: 24
                 visible: settingPage.checkedPreset === 3
 
-                Row {
-                    spacing: 20
+                Column {
+                    width: parent.width
+                    spacing: 10
                     Text {
-                        width: 200
-                        y: (ratioSlider.height - height) / 2
+                        width: parent.width
                         text: qsTr("渲染分辨率")
                         color: "#FFFFFF"
                         wrapMode: Text.Wrap
                         font.pixelSize: 18
                     }
-                    Column {
-                        spacing: 6
-                        QualitySlider {
-                            id: ratioSlider
-                            objectName: "ratioSlider"
-                            from: 50
-                            to: 135
-                            stepSize: 5
-                            marker: 100
-                            value: nerev.videoRatio
+                    QualitySlider {
+                        id: ratioSlider
+                        objectName: "ratioSlider"
+                        from: 50
+                        to: 135
+                        stepSize: 5
+                        marker: 100
+                        value: nerev.videoRatio
+                    }
+                    Item {
+                        width: ratioSlider.width
+                        height: resolutionText.height
+                        Text {
+                            id: resolutionText
+                            objectName: "resolutionText"
+                            text: Math.round(nerev.widthIndex * ratioSlider.value / 100) + " * "
+                                  + Math.round(nerev.heightIndex * ratioSlider.value / 100)
+                            color: "#80FFFFFF"
+                            font.pixelSize: 16
+                            font.bold: true
                         }
-                        Item {
-                            width: ratioSlider.width
-                            height: resolutionText.height
-                            Text {
-                                id: resolutionText
-                                objectName: "resolutionText"
-                                text: Math.round(nerev.widthIndex * ratioSlider.value / 100) + " * "
-                                      + Math.round(nerev.heightIndex * ratioSlider.value / 100)
-                                color: "#80FFFFFF"
-                                font.pixelSize: 16
-                                font.bold: true
-                            }
-                            Text {
-                                anchors.right: parent.right
-                                text: Math.round(ratioSlider.value) + "%"
-                                color: "#80FFFFFF"
-                                font.pixelSize: 16
-                                font.bold: true
-                            }
+                        Text {
+                            anchors.right: parent.right
+                            text: Math.round(ratioSlider.value) + "%"
+                            color: "#80FFFFFF"
+                            font.pixelSize: 16
+                            font.bold: true
                         }
                     }
                 }
-                Row {
-                    spacing: 20
+                Column {
+                    width: parent.width
+                    spacing: 10
                     Text {
-                        width: 200
-                        y: (bitRateSlider.height - height) / 2
+                        width: parent.width
                         text: qsTr("码率")
                         color: "#FFFFFF"
                         wrapMode: Text.Wrap
                         font.pixelSize: 18
                     }
-                    Column {
-                        spacing: 6
-                        QualitySlider {
-                            id: bitRateSlider
-                            objectName: "bitRateSlider"
-                            from: 20
-                            to: settingPage.bitRateMax
-                            stepSize: 5
-                            marker: settingPage.bitRateMarker
-                            value: nerev.bitRate
-                        }
-                        Item {
-                            width: bitRateSlider.width
-                            height: bitRateText.height
-                            Text {
-                                id: bitRateText
-                                objectName: "bitRateText"
-                                anchors.right: parent.right
-                                text: Math.round(bitRateSlider.value) + "Mbps"
-                                color: "#80FFFFFF"
-                                font.pixelSize: 16
-                                font.bold: true
-                            }
+                    QualitySlider {
+                        id: bitRateSlider
+                        objectName: "bitRateSlider"
+                        from: 20
+                        to: settingPage.bitRateMax
+                        stepSize: 5
+                        marker: settingPage.bitRateMarker
+                        value: nerev.bitRate
+                    }
+                    Item {
+                        width: bitRateSlider.width
+                        height: bitRateText.height
+                        Text {
+                            id: bitRateText
+                            objectName: "bitRateText"
+                            anchors.right: parent.right
+                            text: Math.round(bitRateSlider.value) + "Mbps"
+                            color: "#80FFFFFF"
+                            font.pixelSize: 16
+                            font.bold: true
                         }
                     }
                 }

@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import ".."
 import "../common"
 
 // Shown by a second start while the program already runs; closing it (the
