@@ -147,7 +147,7 @@
         <message>
             <location line="+3" />
             <source>请&lt;font color="#FFFFFF"&gt;开启眼镜&lt;/font&gt;，并检查眼镜网络与电脑端&lt;font color="#FFFFFF"&gt;保持一致&lt;/font&gt;</source>
-            <translation>&lt;font color="#FFFFFF"&gt;Turn on the headset&lt;/font&gt; and make sure it is on &lt;font color="#FFFFFF"&gt;the same network&lt;/font&gt; as the PC</translation>
+            <translation>&lt;font color="#FFFFFF"&gt;Turn on the headset&lt;/font&gt; and join it to &lt;font color="#FFFFFF"&gt;the PC’s network&lt;/font&gt;</translation>
         </message>
         <message>
             <location line="+1" />

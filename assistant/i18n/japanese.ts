@@ -147,7 +147,7 @@
         <message>
             <location line="+3" />
             <source>请&lt;font color="#FFFFFF"&gt;开启眼镜&lt;/font&gt;，并检查眼镜网络与电脑端&lt;font color="#FFFFFF"&gt;保持一致&lt;/font&gt;</source>
-            <translation>&lt;font color="#FFFFFF"&gt;ゴーグルの電源を入れ&lt;/font&gt;、ゴーグルとPCが&lt;font color="#FFFFFF"&gt;同じネットワーク&lt;/font&gt;にあるか確認してください</translation>
+            <translation>&lt;font color="#FFFFFF"&gt;ゴーグルの電源を入れ&lt;/font&gt;、PCと&lt;font color="#FFFFFF"&gt;同じネットワーク&lt;/font&gt;に接続します</translation>
         </message>
         <message>
             <location line="+1" />
@@ -255,7 +255,7 @@
         <message>
             <location line="+14" />
             <source>请将笔记本接入电源，以免断电影响串流体验</source>
-            <translation>バッテリー切れでストリーミングが中断されないよう、ノートPCを電源に接続してください</translation>
+            <translation>ストリーミングが中断されないよう、ノートPCを電源に接続してください</translation>
         </message>
         <message>
             <location line="+19" />
@@ -419,7 +419,7 @@
         <message>
             <location line="+23" />
             <source>应用程序已打开</source>
-            <translation>アプリケーションはすでに起動しています</translation>
+            <translation>アプリはすでに起動しています</translation>
         </message>
         <message>
             <location line="+13" />
@@ -563,7 +563,7 @@
         <message>
             <location line="+4" />
             <source>本机配置无法串流</source>
-            <translation>このPCではストリーミングできません</translation>
+            <translation>このPCはストリーミングに非対応です</translation>
         </message>
         <message>
             <location line="+5" />
@@ -624,7 +624,7 @@
         <message>
             <location line="+16" />
             <source>立即安装</source>
-            <translation>今すぐインストール</translation>
+            <translation>今すぐ更新</translation>
         </message>
         <message>
             <location line="+9" />
@@ -691,7 +691,7 @@
         </message>
         <message>
             <source>眼镜ID：</source>
-            <translation>ゴーグルID：</translation>
+            <translation>ID：</translation>
         </message>
         <message>
             <source>当前配置</source>
@@ -723,7 +723,7 @@
         </message>
         <message>
             <source>DirectX 版本：</source>
-            <translation>DirectXバージョン：</translation>
+            <translation>DirectX：</translation>
         </message>
         <message>
             <source>切换模式中，请稍后再试</source>

@@ -347,21 +347,28 @@ FramelessWindow {
                 id: cardRow
                 objectName: "cardRow"
                 x: 30
-                y: mainWin.ispullDown ? (tipsBar.visible ? tipsBar.height + 488 : 544)
+                // Pulled down, the cards show only their heads; a head made taller
+                // by a longer translation pulls the row up so its text stays whole.
+                readonly property real headHeight: Math.max(pcCard.headerHeight, steamCard.headerHeight,
+                                                            vrCard.headerHeight)
+                y: mainWin.ispullDown ? Math.min(tipsBar.visible ? tipsBar.height + 488 : 544, parent.height - headHeight)
                                       : (tipsBar.visible ? tipsBar.height + 22 : 22)
                 width: parent.width - 60
                 height: parent.height - y - (mainWin.ispullDown ? 0 : 30)
                 spacing: 20
 
                 SystemPageItem {
+                    id: pcCard
                     objectName: "pcCard"
                     height: cardRow.height
                 }
                 SteamPageItem {
+                    id: steamCard
                     objectName: "steamCard"
                     height: cardRow.height
                 }
                 PageItem {
+                    id: vrCard
                     objectName: "vrCard"
                     height: cardRow.height
                 }

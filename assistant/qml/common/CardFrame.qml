@@ -14,9 +14,11 @@ Rectangle {
     property string detailsHeading
     property bool maskOn: false
     property alias indicator: busy
-    property alias actions: actionColumn.data
+    property alias actions: actionRow.data
     property alias footer: footerItem.data
     property alias detailsVisible: details.visible
+    // Height down to the end of the status line: what a pulled-down card must show.
+    readonly property real headerHeight: strip.y + titleBlock.y + titleBlock.height + 8
     default property alias detailsContent: detailsColumn.data
 
     // The check begins when the card is first seen: on a first start the mode
@@ -100,18 +102,9 @@ Rectangle {
         }
     }
 
-    Column {
-        id: actionColumn
-        anchors.top: strip.bottom
-        anchors.topMargin: visibleChildren.length > 0 ? 16 : 0
-        x: 30
-        width: 360
-        spacing: 12
-    }
-
     Item {
         id: details
-        anchors.top: actionColumn.bottom
+        anchors.top: strip.bottom
         anchors.topMargin: 20
         x: 30
         width: 360
@@ -122,12 +115,26 @@ Rectangle {
             width: parent.width
             spacing: 16
 
-            Text {
+            // The heading, with the card's actions at its right end.
+            Item {
                 width: parent.width
-                text: card.detailsHeading
-                color: "#FFFFFF"
-                wrapMode: Text.Wrap
-                font.pixelSize: 20
+                height: Math.max(headingText.height, actionRow.height)
+
+                Text {
+                    id: headingText
+                    anchors.verticalCenter: parent.verticalCenter
+                    width: parent.width - (actionRow.width > 0 ? actionRow.width + 12 : 0)
+                    text: card.detailsHeading
+                    color: "#FFFFFF"
+                    wrapMode: Text.Wrap
+                    font.pixelSize: 20
+                }
+                Row {
+                    id: actionRow
+                    anchors.right: parent.right
+                    anchors.verticalCenter: parent.verticalCenter
+                    spacing: 12
+                }
             }
             Column {
                 id: detailsColumn
@@ -137,8 +144,10 @@ Rectangle {
         }
         Rectangle {
             objectName: "detailsMask"
-            anchors.fill: parent
-            anchors.margins: -8
+            x: -8
+            y: detailsColumn.y - 8
+            width: parent.width + 16
+            height: detailsColumn.height + 16
             radius: 8
             color: utils.cardMaskColor
             visible: card.maskOn

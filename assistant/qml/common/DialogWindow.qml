@@ -55,7 +55,9 @@ FramelessWindow {
                 wrapMode: Text.Wrap
                 font.pixelSize: dialog.titlePixelSize
                 font.bold: true
-                font.family: dialog.titleFontFamily !== "" ? dialog.titleFontFamily : Qt.application.font.family
+                // The family the page names, where it is installed; the application font otherwise.
+                font.family: dialog.titleFontFamily !== "" && Qt.fontFamilies().indexOf(dialog.titleFontFamily) >= 0
+                             ? dialog.titleFontFamily : Qt.application.font.family
             }
             Image {
                 id: closeButton

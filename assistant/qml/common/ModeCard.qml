@@ -9,6 +9,12 @@ Rectangle {
     property string title
     property var lines: []
 
+    // Longer translations slide the picture up so the notes stay clear of the
+    // button; the mode page gives both cards the same position.
+    readonly property real naturalPictureY: Math.max(12, 56 - Math.max(0, 56 + picture.height + notes.anchors.topMargin
+                                                                          + notes.height + 24 - startButton.y))
+    property real pictureY: naturalPictureY
+
     signal start()
 
     width: 640
@@ -36,13 +42,14 @@ Rectangle {
     Image {
         id: picture
         anchors.horizontalCenter: parent.horizontalCenter
-        y: 56
+        y: card.pictureY
         width: 440
         height: 319
         source: card.imageSource
     }
 
     Column {
+        id: notes
         anchors.top: picture.bottom
         anchors.topMargin: 36
         x: 40

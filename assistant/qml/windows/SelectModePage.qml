@@ -19,7 +19,9 @@ Item {
         spacing: 20
 
         ModeCard {
+            id: wirelessCard
             objectName: "wirelessCard"
+            pictureY: Math.min(naturalPictureY, wiredCard.naturalPictureY)
             imageSource: "qrc:/res/image/nerev_wireless.png"
             title: qsTr("无线串流·自由无拘束")
             lines: [
@@ -30,7 +32,9 @@ Item {
             onStart: modePage.choose(false)
         }
         ModeCard {
+            id: wiredCard
             objectName: "wiredCard"
+            pictureY: Math.min(naturalPictureY, wirelessCard.naturalPictureY)
             imageSource: "qrc:/res/image/nerev_wired.png"
             title: qsTr("有线串流·更快更清晰")
             lines: [

@@ -28,6 +28,9 @@ TestCase {
         var needed = Qt.styleHints.mouseDoubleClickInterval + 20
         if (gap < needed)
             wait(needed - gap)
+        // Positioners place their children when they are polished.
+        for (var p = target; p; p = p.parent)
+            waitForItemPolished(p)
         mouseClick(target)
         lastClick = Date.now()
     }
