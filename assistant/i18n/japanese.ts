@@ -563,7 +563,7 @@
         <message>
             <location line="+4" />
             <source>本机配置无法串流</source>
-            <translation>このPCはストリーミングに非対応です</translation>
+            <translation>ストリーミング非対応のPCです</translation>
         </message>
         <message>
             <location line="+5" />

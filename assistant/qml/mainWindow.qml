@@ -29,13 +29,21 @@ FramelessWindow {
         toast.present(str, duration)
     }
 
+    // Centred at (680, 440) of the design, but kept inside the main window
+    // (which fits the screen) when it is not larger than that.
     function showSubWin() {
         var win = subLoader.item
         if (!win)
             return
-        win.x = mainWin.x + 680 * contentScale - win.width / 2
-        win.y = mainWin.y + 440 * contentScale - win.height / 2
+        win.x = clampInto(mainWin.x + 680 * contentScale - win.width / 2, mainWin.x, mainWin.width, win.width)
+        win.y = clampInto(mainWin.y + 440 * contentScale - win.height / 2, mainWin.y, mainWin.height, win.height)
         win.show()
+    }
+
+    function clampInto(position, start, length, size) {
+        if (size > length)
+            return position
+        return Math.max(start, Math.min(position, start + length - size))
     }
 
     // Loads `url` into the sub-window loader (replacing the dialog there) and shows it.

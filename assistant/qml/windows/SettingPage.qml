@@ -79,148 +79,153 @@ DialogWindow {
         width: 744
         spacing: 12
 
-        Text {
-            text: qsTr("清晰度设置")
-            color: "#FFFFFF"
-            font.pixelSize: 20
-        }
-        Rectangle {
-            objectName: "presetSection"
-            width: 744
-            height: settingPage.checkedPreset === 3 ? Math.max(328, 86 + customBlock.height + 16) : 86
-            radius: 12
-            color: "#292A33"
-            clip: true
+        // A heading over its box.
+        Column {
+            spacing: 8
 
-            Row {
-                x: 16
-                y: 16
-                spacing: 8
+            Text {
+                text: qsTr("清晰度设置")
+                color: "#FFFFFF"
+                font.pixelSize: 20
+            }
+            Rectangle {
+                objectName: "presetSection"
+                width: 744
+                height: settingPage.checkedPreset === 3 ? Math.max(328, 86 + customBlock.height + 16) : 86
+                radius: 12
+                color: "#292A33"
+                clip: true
 
-                Repeater {
-                    model: settingPage.presetNames
-                    Rectangle {
-                        readonly property bool checked: settingPage.checkedPreset === index
-                        objectName: "preset_" + index
-                        width: 172
-                        height: 54
-                        radius: 8
-                        color: checked ? "#424455" : "#25262C"
+                Row {
+                    x: 16
+                    y: 16
+                    spacing: 8
 
+                    Repeater {
+                        model: settingPage.presetNames
                         Rectangle {
-                            id: ring
-                            x: 14
-                            anchors.verticalCenter: parent.verticalCenter
-                            width: 26
-                            height: 26
-                            radius: 13
-                            color: "transparent"
-                            border.width: 2
-                            border.color: "#424455"
-                            Image {
+                            readonly property bool checked: settingPage.checkedPreset === index
+                            objectName: "preset_" + index
+                            width: 172
+                            height: 54
+                            radius: 8
+                            color: checked ? "#424455" : "#25262C"
+
+                            Rectangle {
+                                id: ring
+                                x: 14
+                                anchors.verticalCenter: parent.verticalCenter
+                                width: 26
+                                height: 26
+                                radius: 13
+                                color: "transparent"
+                                border.width: 2
+                                border.color: "#424455"
+                                Image {
+                                    anchors.fill: parent
+                                    source: "qrc:/res/image/nerev_radio.png"
+                                    visible: checked
+                                }
+                            }
+                            Text {
+                                anchors.left: ring.right
+                                anchors.leftMargin: 10
+                                anchors.right: parent.right
+                                anchors.rightMargin: 8
+                                anchors.verticalCenter: parent.verticalCenter
+                                text: modelData
+                                color: checked ? "#FFFFFF" : "#80FFFFFF"
+                                wrapMode: Text.Wrap
+                                font.pixelSize: 20
+                            }
+                            MouseArea {
                                 anchors.fill: parent
-                                source: "qrc:/res/image/nerev_radio.png"
-                                visible: checked
+                                cursorShape: Qt.PointingHandCursor
+                                onClicked: settingPage.checkedPreset = index
                             }
                         }
+                    }
+                }
+
+                Column {
+                    id: customBlock
+                    x: 16
+                    y: 86 + Math.max(0, (328 - 86 - 16 - height) / 2)
+                    width: 712
+                    spacing: 24
+                    visible: settingPage.checkedPreset === 3
+
+                    Column {
+                        width: parent.width
+                        spacing: 10
                         Text {
-                            anchors.left: ring.right
-                            anchors.leftMargin: 10
-                            anchors.right: parent.right
-                            anchors.rightMargin: 8
-                            anchors.verticalCenter: parent.verticalCenter
-                            text: modelData
-                            color: checked ? "#FFFFFF" : "#80FFFFFF"
+                            width: parent.width
+                            text: qsTr("渲染分辨率")
+                            color: "#FFFFFF"
                             wrapMode: Text.Wrap
-                            font.pixelSize: 20
+                            font.pixelSize: 18
                         }
-                        MouseArea {
-                            anchors.fill: parent
-                            cursorShape: Qt.PointingHandCursor
-                            onClicked: settingPage.checkedPreset = index
+                        QualitySlider {
+                            id: ratioSlider
+                            objectName: "ratioSlider"
+                            from: 50
+                            to: 135
+                            stepSize: 5
+                            marker: 100
+                            value: nerev.videoRatio
+                        }
+                        Item {
+                            width: ratioSlider.width
+                            height: resolutionText.height
+                            Text {
+                                id: resolutionText
+                                objectName: "resolutionText"
+                                text: Math.round(nerev.widthIndex * ratioSlider.value / 100) + " * "
+                                      + Math.round(nerev.heightIndex * ratioSlider.value / 100)
+                                color: "#80FFFFFF"
+                                font.pixelSize: 16
+                                font.bold: true
+                            }
+                            Text {
+                                anchors.right: parent.right
+                                text: Math.round(ratioSlider.value) + "%"
+                                color: "#80FFFFFF"
+                                font.pixelSize: 16
+                                font.bold: true
+                            }
                         }
                     }
-                }
-            }
-
-            Column {
-                id: customBlock
-                x: 16
-                y: 86 + Math.max(0, (328 - 86 - 16 - height) / 2)
-                width: 712
-                spacing: 24
-                visible: settingPage.checkedPreset === 3
-
-                Column {
-                    width: parent.width
-                    spacing: 10
-                    Text {
+                    Column {
                         width: parent.width
-                        text: qsTr("渲染分辨率")
-                        color: "#FFFFFF"
-                        wrapMode: Text.Wrap
-                        font.pixelSize: 18
-                    }
-                    QualitySlider {
-                        id: ratioSlider
-                        objectName: "ratioSlider"
-                        from: 50
-                        to: 135
-                        stepSize: 5
-                        marker: 100
-                        value: nerev.videoRatio
-                    }
-                    Item {
-                        width: ratioSlider.width
-                        height: resolutionText.height
+                        spacing: 10
                         Text {
-                            id: resolutionText
-                            objectName: "resolutionText"
-                            text: Math.round(nerev.widthIndex * ratioSlider.value / 100) + " * "
-                                  + Math.round(nerev.heightIndex * ratioSlider.value / 100)
-                            color: "#80FFFFFF"
-                            font.pixelSize: 16
-                            font.bold: true
+                            width: parent.width
+                            text: qsTr("码率")
+                            color: "#FFFFFF"
+                            wrapMode: Text.Wrap
+                            font.pixelSize: 18
                         }
-                        Text {
-                            anchors.right: parent.right
-                            text: Math.round(ratioSlider.value) + "%"
-                            color: "#80FFFFFF"
-                            font.pixelSize: 16
-                            font.bold: true
+                        QualitySlider {
+                            id: bitRateSlider
+                            objectName: "bitRateSlider"
+                            from: 20
+                            to: settingPage.bitRateMax
+                            stepSize: 5
+                            marker: settingPage.bitRateMarker
+                            value: nerev.bitRate
                         }
-                    }
-                }
-                Column {
-                    width: parent.width
-                    spacing: 10
-                    Text {
-                        width: parent.width
-                        text: qsTr("码率")
-                        color: "#FFFFFF"
-                        wrapMode: Text.Wrap
-                        font.pixelSize: 18
-                    }
-                    QualitySlider {
-                        id: bitRateSlider
-                        objectName: "bitRateSlider"
-                        from: 20
-                        to: settingPage.bitRateMax
-                        stepSize: 5
-                        marker: settingPage.bitRateMarker
-                        value: nerev.bitRate
-                    }
-                    Item {
-                        width: bitRateSlider.width
-                        height: bitRateText.height
-                        Text {
-                            id: bitRateText
-                            objectName: "bitRateText"
-                            anchors.right: parent.right
-                            text: Math.round(bitRateSlider.value) + "Mbps"
-                            color: "#80FFFFFF"
-                            font.pixelSize: 16
-                            font.bold: true
+                        Item {
+                            width: bitRateSlider.width
+                            height: bitRateText.height
+                            Text {
+                                id: bitRateText
+                                objectName: "bitRateText"
+                                anchors.right: parent.right
+                                text: Math.round(bitRateSlider.value) + "Mbps"
+                                color: "#80FFFFFF"
+                                font.pixelSize: 16
+                                font.bold: true
+                            }
                         }
                     }
                 }
@@ -264,57 +269,61 @@ DialogWindow {
             }
         }
 
-        Text {
-            text: qsTr("视频编码方式")
-            color: "#FFFFFF"
-            font.pixelSize: 20
-        }
-        Rectangle {
-            objectName: "codecSection"
-            width: 744
-            height: codecColumn.height + 32
-            radius: 12
-            color: "#292A33"
+        Column {
+            spacing: 8
 
-            Column {
-                id: codecColumn
-                x: 16
-                y: 16
-                width: 712
-                spacing: 14
+            Text {
+                text: qsTr("视频编码方式")
+                color: "#FFFFFF"
+                font.pixelSize: 20
+            }
+            Rectangle {
+                objectName: "codecSection"
+                width: 744
+                height: codecColumn.height + 32
+                radius: 12
+                color: "#292A33"
 
-                Row {
-                    spacing: (712 - settingPage.codecNames.length * settingPage.codecButtonWidth)
-                             / Math.max(1, settingPage.codecNames.length - 1)
-                    Repeater {
-                        model: settingPage.codecNames
-                        NerevButton {
-                            objectName: "codec_" + index
-                            minimumWidth: settingPage.codecButtonWidth
-                            width: settingPage.codecButtonWidth
-                            minimumHeight: 42
-                            color: settingPage.chosenCodec === index ? "#424455" : "#25262C"
-                            pixelSize: 18
-                            text: modelData
-                            onClicked: settingPage.chosenCodec = index
+                Column {
+                    id: codecColumn
+                    x: 16
+                    y: 16
+                    width: 712
+                    spacing: 10
+
+                    Row {
+                        spacing: (712 - settingPage.codecNames.length * settingPage.codecButtonWidth)
+                                 / Math.max(1, settingPage.codecNames.length - 1)
+                        Repeater {
+                            model: settingPage.codecNames
+                            NerevButton {
+                                objectName: "codec_" + index
+                                minimumWidth: settingPage.codecButtonWidth
+                                width: settingPage.codecButtonWidth
+                                minimumHeight: 42
+                                color: settingPage.chosenCodec === index ? "#424455" : "#25262C"
+                                pixelSize: 18
+                                text: modelData
+                                onClicked: settingPage.chosenCodec = index
+                            }
                         }
                     }
-                }
-                Row {
-                    objectName: "av1Note"
-                    spacing: 8
-                    visible: nerev.AV1available
-                    Image {
-                        width: 24
-                        height: 24
-                        source: "qrc:/res/image/nerev_tips.png"
-                    }
-                    Text {
-                        width: 712 - 32
-                        text: qsTr("AV1编码方式仅MR支持")
-                        color: "#99FFFFFF"
-                        wrapMode: Text.Wrap
-                        font.pixelSize: 18
+                    Row {
+                        objectName: "av1Note"
+                        spacing: 8
+                        visible: nerev.AV1available
+                        Image {
+                            width: 24
+                            height: 24
+                            source: "qrc:/res/image/nerev_tips.png"
+                        }
+                        Text {
+                            width: 712 - 32
+                            text: qsTr("AV1编码方式仅MR支持")
+                            color: "#99FFFFFF"
+                            wrapMode: Text.Wrap
+                            font.pixelSize: 18
+                        }
                     }
                 }
             }
