@@ -4,12 +4,17 @@
 
 #include <QCursor>
 #include <QMouseEvent>
+#include <QSurfaceFormat>
 #include <QTimer>
 
 FramelessQuickWindow::FramelessQuickWindow(QWindow *parent)
     : QQuickView(parent)
 {
     setFlags(flags() | Qt::FramelessWindowHint);
+    // The pages draw rounded frames on a transparent window.
+    QSurfaceFormat surface = format();
+    surface.setAlphaBufferSize(8);
+    setFormat(surface);
     connect(this, &FramelessQuickWindow::needShadowChanged, this, &FramelessQuickWindow::updateStyle);
     // QWindow announces a new transient parent with an argument; QML binds to
     // the argument-free signals of this class.

@@ -5,6 +5,7 @@
 // Folder: OSTREL_UI_SNAPSHOT_DIR, default ui-snapshots in the build folder.
 #include "appstartup.h"
 #include "quick/standinenums.h"
+#include "uisupport.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -45,23 +46,6 @@ QImage grab(QQuickWindow *window)
     if (image.isNull())
         image = window->screen()->grabWindow(window->winId()).toImage();
     return image;
-}
-
-QObject *findNamed(QObject *root, const QString &name)
-{
-    if (!root)
-        return nullptr;
-    if (root->objectName() == name)
-        return root;
-    if (auto *item = qobject_cast<QQuickItem *>(root)) {
-        for (QQuickItem *child : item->childItems())
-            if (QObject *found = findNamed(child, name))
-                return found;
-    }
-    for (QObject *child : root->children())
-        if (QObject *found = findNamed(child, name))
-            return found;
-    return nullptr;
 }
 
 QRectF sceneRect(QQuickItem *item, const QRectF &local)

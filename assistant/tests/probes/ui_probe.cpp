@@ -7,6 +7,7 @@
 //                                and the tallest dialog
 #include "appstartup.h"
 #include "quick/standinenums.h"
+#include "uisupport.h"
 
 #include <QGuiApplication>
 #include <QJsonArray>
@@ -36,20 +37,6 @@ void print(const QJsonObject &object)
 QJsonArray rectJson(const QRectF &rect)
 {
     return { rect.x(), rect.y(), rect.width(), rect.height() };
-}
-
-QObject *findNamed(QObject *root, const QString &name)
-{
-    if (root->objectName() == name)
-        return root;
-    if (auto *item = qobject_cast<QQuickItem *>(root))
-        for (QQuickItem *child : item->childItems())
-            if (QObject *found = findNamed(child, name))
-                return found;
-    for (QObject *child : root->children())
-        if (QObject *found = findNamed(child, name))
-            return found;
-    return nullptr;
 }
 
 // The item's rectangle on the screen, in device-independent pixels.
