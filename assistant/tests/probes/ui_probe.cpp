@@ -67,6 +67,7 @@ int fitMainWindow()
 {
     AppStartup::applyApplicationFont(*qGuiApp);
     AppStartup::registerWindowType();
+    AppStartup::declareControllerModule();
     registerStandInNerevManager();
     AppStartup::chooseSceneGraphBackend();
 
