@@ -1,26 +1,765 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="zh_CN">
-<context>
-    <name>mainWindow</name>
-    <message>
-        <source>串流助手</source>
-        <translation>Streaming Assistant</translation>
-    </message>
-</context>
-<context>
-    <name>SingleAppTip</name>
-    <message>
-        <source>提示</source>
-        <translation>Notice</translation>
-    </message>
-    <message>
-        <source>应用程序已打开</source>
-        <translation>The program is already open</translation>
-    </message>
-    <message>
-        <source>确定</source>
-        <translation>OK</translation>
-    </message>
-</context>
+    <context>
+        <name>ConfirmPage</name>
+        <message>
+            <location filename="../qml/windows/ConfirmPage.qml" line="+16" />
+            <source>选择串流模式</source>
+            <translation>Streaming mode</translation>
+        </message>
+        <message>
+            <location line="+37" />
+            <source>取消</source>
+            <translation>Cancel</translation>
+        </message>
+        <message>
+            <location line="+9" />
+            <source>确定</source>
+            <translation>OK</translation>
+        </message>
+    </context>
+    <context>
+        <name>FeedbackPage</name>
+        <message>
+            <location filename="../qml/windows/FeedbackPage.qml" line="+17" />
+            <location line="+85" />
+            <source>已达最大文字长度</source>
+            <translation>Maximum length reached</translation>
+        </message>
+        <message>
+            <location line="-78" />
+            <source>请填写完内容再提交!</source>
+            <translation>Please fill in both fields before submitting!</translation>
+        </message>
+        <message>
+            <location line="+4" />
+            <source>提交成功!</source>
+            <translation>Sent!</translation>
+        </message>
+        <message>
+            <location line="+4" />
+            <source>用户反馈</source>
+            <translation>Feedback</translation>
+        </message>
+        <message>
+            <location line="+36" />
+            <source>问题描述</source>
+            <translation>Describe the problem</translation>
+        </message>
+        <message>
+            <location line="+40" />
+            <source>联系方式：QQ/手机号</source>
+            <translation>Contact: QQ / phone number</translation>
+        </message>
+        <message>
+            <location line="+10" />
+            <source>请务必填写真实联系方式，以方便技术支持人员为您解决问题</source>
+            <translation>Please give a real contact, so that our support team can help you solve the problem</translation>
+        </message>
+        <message>
+            <location line="+8" />
+            <source>提交</source>
+            <translation>Submit</translation>
+        </message>
+    </context>
+    <context>
+        <name>ModeCard</name>
+        <message>
+            <location filename="../qml/common/ModeCard.qml" line="+85" />
+            <source>开始体验</source>
+            <translation>Get started</translation>
+        </message>
+    </context>
+    <context>
+        <name>MoreSettingPage</name>
+        <message>
+            <location filename="../qml/windows/MoreSettingPage.qml" line="+17" />
+            <source>请选择需要串流的VR眼镜</source>
+            <translation>Choose the VR headset to stream to</translation>
+        </message>
+        <message>
+            <location line="+19" />
+            <source>在VR端串流助手的界面上，即可看到VR眼镜的ID</source>
+            <translation>The headset's ID is shown in Streaming Assistant on the headset</translation>
+        </message>
+        <message>
+            <location line="+32" />
+            <source>连接设备中，请稍后</source>
+            <translation>Connecting to the device, please wait</translation>
+        </message>
+        <message>
+            <location line="+27" />
+            <source>上次使用</source>
+            <translation>Last used</translation>
+        </message>
+        <message>
+            <location line="+21" />
+            <source>连接</source>
+            <translation>Connect</translation>
+        </message>
+    </context>
+    <context>
+        <name>NetworkSetting</name>
+        <message>
+            <location filename="../qml/windows/NetworkSetting.qml" line="+8" />
+            <source>串流配置问题发现</source>
+            <translation>Streaming setup problem found</translation>
+        </message>
+        <message>
+            <location line="+11" />
+            <source>您在 Windows 中的网络配置文件未设置为私有，这会阻止OSTREL眼镜连接到您的计算机。 打开网络状态窗口并单击网络连接的属性，然后选择“私有”而不是“公共”。 如果您能够毫无问题地连接到您的计算机，则可以忽略此错误。</source>
+            <translation>Your network profile in Windows is not set to private, which keeps OSTREL headsets from connecting to your computer. Open the network status window, click the properties of your network connection and choose “Private” instead of “Public”. If you can connect to your computer without problems, you can ignore this message.</translation>
+        </message>
+        <message>
+            <location line="+13" />
+            <source>前往设置</source>
+            <translation>Open settings</translation>
+        </message>
+    </context>
+    <context>
+        <name>PageItem</name>
+        <message>
+            <location filename="../qml/PageItem.qml" line="+16" />
+            <source>请检查数据线是否支持&lt;font color="#FFFFFF"&gt;USB 3.0&lt;/font&gt;</source>
+            <translation>Check that the cable supports &lt;font color="#FFFFFF"&gt;USB 3.0&lt;/font&gt;</translation>
+        </message>
+        <message>
+            <location line="+1" />
+            <source>请检查数据线是否插入电脑后方的&lt;font color="#FFFFFF"&gt;USB 3.0接口&lt;/font&gt;</source>
+            <translation>Check that the cable is plugged into a &lt;font color="#FFFFFF"&gt;USB 3.0 port&lt;/font&gt; on the back of the PC</translation>
+        </message>
+        <message>
+            <location line="+3" />
+            <source>在眼镜中打开&lt;font color="#FFFFFF"&gt;串流助手&lt;/font&gt;</source>
+            <translation>Open &lt;font color="#FFFFFF"&gt;Streaming Assistant&lt;/font&gt; in the headset</translation>
+        </message>
+        <message>
+            <location line="+1" />
+            <source>选择&lt;font color="#FFFFFF"&gt;有线串流&lt;/font&gt;</source>
+            <translation>Choose &lt;font color="#FFFFFF"&gt;wired streaming&lt;/font&gt;</translation>
+        </message>
+        <message>
+            <location line="+1" />
+            <source>等待片刻，设备将自动开始串流</source>
+            <translation>Wait a moment: streaming starts by itself</translation>
+        </message>
+        <message>
+            <location line="+3" />
+            <source>请&lt;font color="#FFFFFF"&gt;开启眼镜&lt;/font&gt;，并检查眼镜网络与电脑端&lt;font color="#FFFFFF"&gt;保持一致&lt;/font&gt;</source>
+            <translation>&lt;font color="#FFFFFF"&gt;Turn on the headset&lt;/font&gt; and join it to &lt;font color="#FFFFFF"&gt;the PC’s network&lt;/font&gt;</translation>
+        </message>
+        <message>
+            <location line="+1" />
+            <source>在眼镜中，&lt;font color="#FFFFFF"&gt;打开串流助手&lt;/font&gt;</source>
+            <translation>In the headset, &lt;font color="#FFFFFF"&gt;open Streaming Assistant&lt;/font&gt;</translation>
+        </message>
+        <message>
+            <location line="+19" />
+            <source>已连接，戴上眼镜开始串流吧！</source>
+            <translation>Connected. Put on the headset and start streaming!</translation>
+        </message>
+        <message>
+            <location line="+3" />
+            <location line="+30" />
+            <source>连接中</source>
+            <translation>Connecting</translation>
+        </message>
+        <message>
+            <location line="-30" />
+            <location line="+30" />
+            <source>检测中</source>
+            <translation>Checking</translation>
+        </message>
+        <message>
+            <location line="-25" />
+            <location line="+6" />
+            <location line="+8" />
+            <location line="+11" />
+            <source>搜索中</source>
+            <translation>Searching</translation>
+        </message>
+        <message>
+            <location line="-21" />
+            <source>请选择设备连接</source>
+            <translation>Choose the device to connect</translation>
+        </message>
+        <message>
+            <location line="+6" />
+            <source>请选择眼镜连接</source>
+            <translation>Choose the headset to connect</translation>
+        </message>
+        <message>
+            <location line="+9" />
+            <source>连接设备中，请稍后</source>
+            <translation>Connecting to the device, please wait</translation>
+        </message>
+        <message>
+            <location line="+8" />
+            <source>可用的VR眼镜</source>
+            <translation>Available VR headsets</translation>
+        </message>
+        <message>
+            <location line="+0" />
+            <source>连接步骤</source>
+            <translation>How to connect</translation>
+        </message>
+        <message>
+            <location line="+17" />
+            <source>停止串流</source>
+            <translation>Stop streaming</translation>
+        </message>
+        <message>
+            <location line="+47" />
+            <source>上次使用</source>
+            <translation>Last used</translation>
+        </message>
+        <message>
+            <location line="+24" />
+            <source>已连接</source>
+            <translation>Connected</translation>
+        </message>
+        <message>
+            <location line="+0" />
+            <source>连接</source>
+            <translation>Connect</translation>
+        </message>
+        <message>
+            <location line="+36" />
+            <source>切换为无线串流</source>
+            <translation>Switch to wireless streaming</translation>
+        </message>
+        <message>
+            <location line="+0" />
+            <source>切换为有线串流</source>
+            <translation>Switch to wired streaming</translation>
+        </message>
+        <message>
+            <location line="+8" />
+            <source>确定切换为无线串流</source>
+            <translation>Switch to wireless streaming?</translation>
+        </message>
+        <message>
+            <location line="+0" />
+            <source>确定切换为有线串流</source>
+            <translation>Switch to wired streaming?</translation>
+        </message>
+    </context>
+    <context>
+        <name>PowerDownPage</name>
+        <message>
+            <location filename="../qml/windows/PowerDownPage.qml" line="+30" />
+            <source>操作提示</source>
+            <translation>Notice</translation>
+        </message>
+        <message>
+            <location line="+14" />
+            <source>请将笔记本接入电源，以免断电影响串流体验</source>
+            <translation>Plug your laptop into power, so that a flat battery does not interrupt streaming</translation>
+        </message>
+        <message>
+            <location line="+19" />
+            <source>插入电源后提示才会消失哦</source>
+            <translation>This notice goes away once power is connected</translation>
+        </message>
+    </context>
+    <context>
+        <name>SelectModePage</name>
+        <message>
+            <location filename="../qml/windows/SelectModePage.qml" line="+24" />
+            <source>无线串流·自由无拘束</source>
+            <translation>Wireless · Move freely</translation>
+        </message>
+        <message>
+            <location line="+2" />
+            <source>·&lt;font color="#FFFFFF"&gt;5GHz频段&lt;/font&gt;无线路由器</source>
+            <translation>·A wireless router with a &lt;font color="#FFFFFF"&gt;5 GHz band&lt;/font&gt;</translation>
+        </message>
+        <message>
+            <location line="+1" />
+            <source>·电脑需要使用&lt;font color="#FFFFFF"&gt;6类&lt;/font&gt;以上网线，连接&lt;font color="#FFFFFF"&gt;千兆以上&lt;/font&gt;网口路由器</source>
+            <translation>·Connect the PC with a &lt;font color="#FFFFFF"&gt;Cat 6&lt;/font&gt; or better cable to a router with a &lt;font color="#FFFFFF"&gt;gigabit&lt;/font&gt; port</translation>
+        </message>
+        <message>
+            <location line="+1" />
+            <source>·使用时，设备尽量靠近路由器，不要隔墙使用</source>
+            <translation>·Keep the headset close to the router, with no wall in between</translation>
+        </message>
+        <message>
+            <location line="+7" />
+            <source>有线串流·更快更清晰</source>
+            <translation>Wired · Faster and sharper</translation>
+        </message>
+        <message>
+            <location line="+2" />
+            <source>·符合&lt;font color="#FFFFFF"&gt;3.0&lt;/font&gt;标准的 &lt;font color="#FFFFFF"&gt;Type-C to C&lt;/font&gt; 数据线或 &lt;font color="#FFFFFF"&gt;USB to Type-C&lt;/font&gt; 数据线</source>
+            <translation>·A &lt;font color="#FFFFFF"&gt;Type-C to C&lt;/font&gt; or &lt;font color="#FFFFFF"&gt;USB to Type-C&lt;/font&gt; cable that meets the USB &lt;font color="#FFFFFF"&gt;3.0&lt;/font&gt; standard</translation>
+        </message>
+        <message>
+            <location line="+1" />
+            <source>·电脑接口符合&lt;font color="#FFFFFF"&gt;3.0&lt;/font&gt;标准</source>
+            <translation>·A USB &lt;font color="#FFFFFF"&gt;3.0&lt;/font&gt; port on the PC</translation>
+        </message>
+    </context>
+    <context>
+        <name>SettingPage</name>
+        <message>
+            <location filename="../qml/windows/SettingPage.qml" line="+10" />
+            <source>流畅</source>
+            <translation>Smooth</translation>
+        </message>
+        <message>
+            <location line="+0" />
+            <source>标准</source>
+            <translation>Standard</translation>
+        </message>
+        <message>
+            <location line="+0" />
+            <source>高清</source>
+            <translation>High</translation>
+        </message>
+        <message>
+            <location line="+0" />
+            <source>自定义</source>
+            <translation>Custom</translation>
+        </message>
+        <message>
+            <location line="+2" />
+            <location line="+1" />
+            <location line="+1" />
+            <source>H.264</source>
+            <translation>H.264</translation>
+        </message>
+        <message>
+            <location line="-2" />
+            <location line="+1" />
+            <location line="+1" />
+            <source>HEVC</source>
+            <translation>HEVC</translation>
+        </message>
+        <message>
+            <location line="-2" />
+            <location line="+1" />
+            <source>HEVC-10bit</source>
+            <translation>HEVC-10bit</translation>
+        </message>
+        <message>
+            <location line="-1" />
+            <source>AV1-10bit</source>
+            <translation>AV1-10bit</translation>
+        </message>
+        <message>
+            <location line="+23" />
+            <source>请安装完成虚拟麦克风再试</source>
+            <translation>Finish installing the virtual microphone, then try again</translation>
+        </message>
+        <message>
+            <location line="+10" />
+            <source>已是当前配置</source>
+            <translation>These are already the current settings</translation>
+        </message>
+        <message>
+            <location line="+6" />
+            <source>切换码率</source>
+            <translation>Bit rate changed</translation>
+        </message>
+        <message>
+            <location line="+10" />
+            <source>设置</source>
+            <translation>Settings</translation>
+        </message>
+        <message>
+            <location line="+22" />
+            <source>清晰度设置</source>
+            <translation>Image quality</translation>
+        </message>
+        <message>
+            <location line="+76" />
+            <source>渲染分辨率</source>
+            <translation>Render resolution</translation>
+        </message>
+        <message>
+            <location line="+40" />
+            <source>码率</source>
+            <translation>Bit rate</translation>
+        </message>
+        <message>
+            <location line="+42" />
+            <source>帧率</source>
+            <translation>Frame rate</translation>
+        </message>
+        <message>
+            <location line="+27" />
+            <source>视频编码方式</source>
+            <translation>Video codec</translation>
+        </message>
+        <message>
+            <location line="+46" />
+            <source>AV1编码方式仅MR支持</source>
+            <translation>The AV1 codec is supported on MR headsets only</translation>
+        </message>
+        <message>
+            <location line="+20" />
+            <source>麦克风串流</source>
+            <translation>Stream the microphone</translation>
+        </message>
+        <message>
+            <location line="+37" />
+            <source>应用并重启</source>
+            <translation>Apply and restart</translation>
+        </message>
+    </context>
+    <context>
+        <name>SingleAppTip</name>
+        <message>
+            <location filename="../qml/windows/SingleAppTip.qml" line="+10" />
+            <source>提示</source>
+            <translation>Notice</translation>
+        </message>
+        <message>
+            <location line="+23" />
+            <source>应用程序已打开</source>
+            <translation>The program is already open</translation>
+        </message>
+        <message>
+            <location line="+13" />
+            <source>确定</source>
+            <translation>OK</translation>
+        </message>
+    </context>
+    <context>
+        <name>SteamManager</name>
+        <message>
+            <location filename="../src/steammanager.cpp" line="+138" />
+            <source>Steam正在启动中，请稍候</source>
+            <translation>Steam is starting, please wait</translation>
+        </message>
+        <message>
+            <location line="+20" />
+            <source>启动Steam失败</source>
+            <translation>Steam could not be started</translation>
+        </message>
+        <message>
+            <location line="+15" />
+            <source>未找到Steam安装路径</source>
+            <translation>Steam's installation folder was not found</translation>
+        </message>
+        <message>
+            <location line="+160" />
+            <source>正在重启，请等待</source>
+            <translation>Restarting, please wait</translation>
+        </message>
+    </context>
+    <context>
+        <name>SteamPageItem</name>
+        <message>
+            <location filename="../qml/SteamPageItem.qml" line="+24" />
+            <source>已就绪</source>
+            <translation>Ready</translation>
+        </message>
+        <message>
+            <location line="+4" />
+            <source>请按以下步骤操作</source>
+            <translation>Follow the steps below</translation>
+        </message>
+        <message>
+            <location line="+18" />
+            <location line="+18" />
+            <source>Steam软件</source>
+            <translation>Steam</translation>
+        </message>
+        <message>
+            <location line="-17" />
+            <source>检测中</source>
+            <translation>Checking</translation>
+        </message>
+        <message>
+            <location line="+1" />
+            <source>软件下载</source>
+            <translation>Software</translation>
+        </message>
+        <message>
+            <location line="+16" />
+            <source>安装Steam软件</source>
+            <translation>Install Steam</translation>
+        </message>
+        <message>
+            <location line="+1" />
+            <location line="+10" />
+            <source>安装</source>
+            <translation>Install</translation>
+        </message>
+        <message>
+            <location line="-10" />
+            <location line="+10" />
+            <source>已启动</source>
+            <translation>Running</translation>
+        </message>
+        <message>
+            <location line="-10" />
+            <location line="+10" />
+            <source>启动</source>
+            <translation>Start</translation>
+        </message>
+        <message>
+            <location line="-1" />
+            <source>安装Steam VR软件</source>
+            <translation>Install SteamVR</translation>
+        </message>
+        <message>
+            <location line="+0" />
+            <source>Steam VR软件</source>
+            <translation>SteamVR</translation>
+        </message>
+        <message>
+            <location line="+20" />
+            <source>&lt;font color="#FFFFFF"&gt;未检测&lt;/font&gt;到已安装的Steam时，请&lt;font color="#FFFFFF"&gt;手动启动&lt;/font&gt;</source>
+            <translation>If an installed Steam is &lt;font color="#FFFFFF"&gt;not detected&lt;/font&gt;, &lt;font color="#FFFFFF"&gt;start it yourself&lt;/font&gt;</translation>
+        </message>
+        <message>
+            <location line="+9" />
+            <source>Steam VR检测不到设备？</source>
+            <translation>SteamVR does not detect the headset?</translation>
+        </message>
+    </context>
+    <context>
+        <name>SystemInfo</name>
+        <message>
+            <location filename="../src/systeminfo.cpp" line="+117" />
+            <source>Intel Core i5-6600/AMD锐龙3 1300X同等性能及以上</source>
+            <translation>Intel Core i5-6600 / AMD Ryzen 3 1300X or equivalent and above</translation>
+        </message>
+        <message>
+            <location line="+1" />
+            <source>Intel Core i7-9700/AMD 锐龙5 3600 同等性能及以上</source>
+            <translation>Intel Core i7-9700 / AMD Ryzen 5 3600 or equivalent and above</translation>
+        </message>
+        <message>
+            <location line="+1" />
+            <source>NVDIA GeFore GTX 970/AMD RX 480 同等性能及以上</source>
+            <translation>NVIDIA GeForce GTX 970 / AMD RX 480 or equivalent and above</translation>
+        </message>
+        <message>
+            <location line="+1" />
+            <source>NVDIA GeFore RTX 3060/AMD RX 6600XT 同等性能及以上</source>
+            <translation>NVIDIA GeForce RTX 3060 / AMD RX 6600 XT or equivalent and above</translation>
+        </message>
+    </context>
+    <context>
+        <name>SystemInfoPage</name>
+        <message>
+            <location filename="../qml/windows/SystemInfoPage.qml" line="+8" />
+            <source>配置对比</source>
+            <translation>Configuration comparison</translation>
+        </message>
+    </context>
+    <context>
+        <name>SystemPageItem</name>
+        <message>
+            <location filename="../qml/SystemPageItem.qml" line="+20" />
+            <source>本机配置符合要求</source>
+            <translation>This PC meets the requirements</translation>
+        </message>
+        <message>
+            <location line="+4" />
+            <source>本机配置无法串流</source>
+            <translation>This PC cannot stream</translation>
+        </message>
+        <message>
+            <location line="+5" />
+            <source>PC配置</source>
+            <translation>Your PC</translation>
+        </message>
+        <message>
+            <location line="+2" />
+            <source>检测中</source>
+            <translation>Checking</translation>
+        </message>
+        <message>
+            <location line="+1" />
+            <source>PC说明</source>
+            <translation>PC details</translation>
+        </message>
+        <message>
+            <location line="+22" />
+            <source>查看更多配置</source>
+            <translation>See the full configuration</translation>
+        </message>
+    </context>
+    <context>
+        <name>UpdateGpuDriverTips</name>
+        <message>
+            <location filename="../qml/windows/UpdateGpuDriverTips.qml" line="+6" />
+            <source>提示</source>
+            <translation>Notice</translation>
+        </message>
+        <message>
+            <location line="+11" />
+            <source>显卡驱动版本过低无法串流，请先更新驱动版本再进行串流</source>
+            <translation>Your graphics driver is too old to stream. Update the driver, then start streaming</translation>
+        </message>
+    </context>
+    <context>
+        <name>UpdatePage</name>
+        <message>
+            <location filename="../qml/windows/UpdatePage.qml" line="+18" />
+            <source>安装失败请重试！</source>
+            <translation>Installation failed, please try again!</translation>
+        </message>
+        <message>
+            <location line="+25" />
+            <source>自动更新</source>
+            <translation>Update</translation>
+        </message>
+        <message>
+            <location line="+7" />
+            <source>您的串流工具需安装如下更新才能使用</source>
+            <translation>Your streaming tool needs the following update</translation>
+        </message>
+        <message>
+            <location line="+16" />
+            <source>此版本为强更，取消后将关闭程序</source>
+            <translation>This update is required: cancelling closes the program</translation>
+        </message>
+        <message>
+            <location line="+16" />
+            <source>立即安装</source>
+            <translation>Install now</translation>
+        </message>
+        <message>
+            <location line="+9" />
+            <source>取消</source>
+            <translation>Cancel</translation>
+        </message>
+    </context>
+    <context>
+        <name>UsePortProcessTips</name>
+        <message>
+            <location filename="../qml/windows/UsePortProcessTips.qml" line="+10" />
+            <source>提示</source>
+            <translation>Notice</translation>
+        </message>
+        <message>
+            <location line="+12" />
+            <source>端口“</source>
+            <translation>The streaming ports are in use by “</translation>
+        </message>
+        <message>
+            <location line="+0" />
+            <source>”已被占用，请先关闭这些程序再进行串流</source>
+            <translation>”. Close these programs, then start streaming</translation>
+        </message>
+    </context>
+    <context>
+        <name>mainWindow</name>
+        <message>
+            <location filename="../qml/mainWindow.qml" line="+67" />
+            <source>串流助手</source>
+            <translation>Streaming Assistant</translation>
+        </message>
+        <message>
+            <location line="+84" />
+            <source>使用帮助</source>
+            <translation>Help</translation>
+        </message>
+        <message>
+            <location line="+33" />
+            <source>用户反馈</source>
+            <translation>Feedback</translation>
+        </message>
+        <message>
+            <location line="+113" />
+            <source>恭喜您完成所有步骤，戴上VR设备开始畅玩游戏吧！～</source>
+            <translation>All steps are done. Put on your VR headset and enjoy your games!</translation>
+        </message>
+        <message>
+            <location line="+1" />
+            <source>完成下列步骤，即可畅玩Steam游戏大作</source>
+            <translation>Complete the steps below to play the great games on Steam</translation>
+        </message>
+        <message>
+            <location line="+11" />
+            <source>不再提示</source>
+            <translation>Don't show again</translation>
+        </message>
+    </context>
+    <context>
+        <name>QObject</name>
+        <message>
+            <source>Marelle眼镜</source>
+            <translation>Marelle headset</translation>
+        </message>
+        <message>
+            <source>眼镜ID：</source>
+            <translation>Headset </translation>
+        </message>
+        <message>
+            <source>当前配置</source>
+            <translation>This PC</translation>
+        </message>
+        <message>
+            <source>最低配置</source>
+            <translation>Minimum</translation>
+        </message>
+        <message>
+            <source>推荐配置</source>
+            <translation>Recommended</translation>
+        </message>
+        <message>
+            <source>操作系统：</source>
+            <translation>Operating system:</translation>
+        </message>
+        <message>
+            <source>处理器：</source>
+            <translation>Processor:</translation>
+        </message>
+        <message>
+            <source>内存：</source>
+            <translation>Memory:</translation>
+        </message>
+        <message>
+            <source>显卡：</source>
+            <translation>Graphics:</translation>
+        </message>
+        <message>
+            <source>DirectX 版本：</source>
+            <translation>DirectX version:</translation>
+        </message>
+        <message>
+            <source>切换模式中，请稍后再试</source>
+            <translation>Switching modes, please try again in a moment</translation>
+        </message>
+        <message>
+            <source>正在重启，请稍候</source>
+            <translation>Restarting, please wait</translation>
+        </message>
+        <message>
+            <source>steam启动中，请勿操作</source>
+            <translation>Steam is starting, please wait</translation>
+        </message>
+        <message>
+            <source>请使用管理员权限打开steam，或安装此程序到非系统目录</source>
+            <translation>Open Steam with administrator rights, or install this program outside the system folders</translation>
+        </message>
+        <message>
+            <source>当前无音频设备或音频设备是多声道，请切换成双声道模式或者切换双声道音频设备</source>
+            <translation>There is no audio device, or it is multichannel. Switch it to stereo or choose a stereo audio device</translation>
+        </message>
+        <message>
+            <source>设备连接失败，请插拔眼镜再试</source>
+            <translation>The device could not connect. Unplug the headset, plug it in again and retry</translation>
+        </message>
+        <message>
+            <source>正在登录steam，请稍等</source>
+            <translation>Signing in to Steam, please wait</translation>
+        </message>
+        <message>
+            <source>正在准备打开或者安装SteamVR,确保已登录steam</source>
+            <translation>Getting SteamVR ready to open or install; make sure you are signed in to Steam</translation>
+        </message>
+        <message>
+            <source>steamVR重启设置中，请勿操作</source>
+            <translation>Restarting SteamVR with the new settings, please wait</translation>
+        </message>
+    </context>
 </TS>

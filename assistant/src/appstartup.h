@@ -1,12 +1,16 @@
 #pragma once
 
 #include <QLocale>
+#include <QRect>
+#include <QSize>
 #include <QString>
 #include <QUrl>
 
 class QCoreApplication;
 class QGuiApplication;
 class QQmlApplicationEngine;
+class QQuickWindow;
+class QScreen;
 class QTranslator;
 
 // The steps of main() that are worth testing on their own.
@@ -32,5 +36,48 @@ void loadWithCreationCheck(QQmlApplicationEngine &engine, const QUrl &url);
 // Name of the single-instance guard; OSTREL_INSTANCE_NAME overrides it for
 // tests.
 QString instanceGuardName();
+
+// Before the QGuiApplication exists: windows are laid out in device-independent
+// pixels and scaled by the screen's exact factor (150 % stays 1.5).
+void enableHighDpiScaling();
+
+// Registers FramelessQuickWindow as "FramelessWindow" in "QtShark.Window" 1.0.
+void registerWindowType();
+
+// Declares the module "NerevManager" 1.0 that the pages import for the
+// controller's enumerations, so the main window loads even where the
+// controller's type is not registered with it (builds without the
+// controller); registering "NerevManagerCLS" later fills it.
+void declareControllerModule();
+
+// Whether Qt Quick can draw with OpenGL here: a context of version 2 or later
+// (or OpenGL ES) that can be made current.
+bool openGLAvailable();
+
+// Without a working OpenGL (virtual machines, remote desktops, broken
+// drivers) Qt Quick would abort at the first window: switch it to its
+// software renderer and log that. A renderer chosen through the environment
+// (QT_QUICK_BACKEND) is left alone. True when the software renderer was chosen
+// here. Call after the application exists and before any window is created.
+bool chooseSceneGraphBackend();
+
+// The main window's design size.
+QSize mainWindowDesignSize();
+
+// The uniform scale that makes `design` fit into `available`: 1 when it fits,
+// less when the screen's free area is smaller (a laptop's 1366 x 768, or
+// 1920 x 1080 at 150 %).
+qreal contentScaleFor(const QSize &available, const QSize &design = mainWindowDesignSize());
+
+// Hands the main window the content scale for `screen`'s available area
+// (primary screen when null), as the initial value of its contentScale.
+qreal prepareMainWindow(QQmlApplicationEngine &engine, QScreen *screen = nullptr);
+
+// Centres `window` in `available`, never above or left of its top-left corner,
+// so the bottom of a window that just fits stays on the screen.
+QPoint placementIn(const QRect &available, const QSize &windowSize);
+
+// Places the engine's first root window inside its screen's available area.
+void placeMainWindow(QQmlApplicationEngine &engine);
 
 } // namespace AppStartup

@@ -13,6 +13,7 @@
 
 int main(int argc, char *argv[])
 {
+    AppStartup::enableHighDpiScaling();
     QGuiApplication app(argc, argv);
     qInstallMessageHandler(logMessageHandler);
 
@@ -21,8 +22,11 @@ int main(int argc, char *argv[])
     AppStartup::applyApplicationFont(app);
     app.setWindowIcon(QIcon(QStringLiteral(":/res/image/nerev.ico")));
     app.setOrganizationName(QStringLiteral("OSTREL"));
+    AppStartup::chooseSceneGraphBackend();
 
     QQmlApplicationEngine engine;
+    AppStartup::registerWindowType();
+    AppStartup::declareControllerModule();
 
     // Kept for the life of the process: while it is held, a second start
     // only shows the notice window.
@@ -41,6 +45,8 @@ int main(int argc, char *argv[])
     auto *update = new NerevUpdate(&app);
     engine.rootContext()->setContextProperty(QStringLiteral("nerevupdate"), update);
 
+    AppStartup::prepareMainWindow(engine);
     AppStartup::loadWithCreationCheck(engine, QUrl(QStringLiteral("qrc:/qml/mainWindow.qml")));
+    AppStartup::placeMainWindow(engine);
     return app.exec();
 }

@@ -1,16 +1,23 @@
 import QtQuick 2.15
-import QtQuick.Window 2.15
+import ".."
+import "../common"
 
-// Shown by a second start while the program already runs; closing it ends
-// that second process.
-Window {
+// Shown by a second start while the program already runs; closing it (the
+// button, or by itself after 4 s) ends that second process.
+DialogWindow {
     id: tip
-    width: 400
-    height: 300
-    visible: true
-    modality: Qt.NonModal
-    color: "#22242C"
+
     title: qsTr("提示")
+    designWidth: 400
+    designHeight: 300
+    frameColor: "#22242C"
+    modality: Qt.NonModal
+    visible: true
+    contentHeight: message.y + message.height + 40 + okButton.height + 48 - bottomMargin
+
+    Utils {
+        id: utils
+    }
 
     Timer {
         interval: 4000
@@ -19,33 +26,24 @@ Window {
     }
 
     Text {
-        anchors.horizontalCenter: parent.horizontalCenter
-        y: 90
+        id: message
+        x: 30
+        y: 20
+        width: parent.width - 60
         text: qsTr("应用程序已打开")
         color: "#FFFFFF"
+        horizontalAlignment: Text.AlignHCenter
+        wrapMode: Text.Wrap
         font.pixelSize: 20
     }
-
-    Rectangle {
+    NerevButton {
         id: okButton
-        width: 180
-        height: 54
-        radius: 8
+        objectName: "okButton"
         anchors.horizontalCenter: parent.horizontalCenter
         anchors.bottom: parent.bottom
         anchors.bottomMargin: 48
-        color: okArea.pressed ? "#1262B8" : "#177BE6"
-
-        Text {
-            anchors.centerIn: parent
-            text: qsTr("确定")
-            color: "#FFFFFF"
-            font.pixelSize: 20
-        }
-        MouseArea {
-            id: okArea
-            anchors.fill: parent
-            onClicked: tip.close()
-        }
+        minimumWidth: 180
+        text: qsTr("确定")
+        onClicked: tip.close()
     }
 }

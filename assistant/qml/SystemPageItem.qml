@@ -1,0 +1,66 @@
+import QtQuick 2.15
+import NerevManager 1.0
+import "common"
+
+// The PC card: checks once, when its indicator has turned, whether the PC can
+// stream; the verdict stays as it was then.
+CardFrame {
+    id: pcCard
+
+    property bool checked: false
+    property bool canRun: false
+
+    function showResult() {
+        if (checked)
+            return
+        checked = true
+        canRun = nerev.pcHardware !== NerevManagerCLS.NotCanRun
+        if (canRun) {
+            statusIcon = "qrc:/res/image/nerev_suc.png"
+            statusText = qsTr("本机配置符合要求")
+            maskOn = true
+        } else {
+            statusIcon = "qrc:/res/image/fail.png"
+            statusText = qsTr("本机配置无法串流")
+        }
+    }
+
+    iconSource: "qrc:/res/image/nerev_pc.png"
+    title: qsTr("PC配置")
+    titleColor: checked && !canRun ? utils.errorColor : "#FFFFFF"
+    statusText: qsTr("检测中")
+    detailsHeading: qsTr("PC说明")
+    border.width: checked && !canRun ? 1 : 0
+    border.color: utils.errorColor
+    indicator.looptime: 1
+
+    Connections {
+        target: pcCard.indicator
+        function onAnimationEnd() {
+            pcCard.showResult()
+        }
+    }
+
+    Repeater {
+        model: utils.parseList(nerev.simplySystemInfo)
+        KeyValueItem {
+            key: modelData[0]
+            value: modelData[1]
+        }
+    }
+    Text {
+        objectName: "moreInfoLink"
+        width: Math.min(implicitWidth, parent.width)
+        text: qsTr("查看更多配置")
+        color: utils.accentColor
+        wrapMode: Text.Wrap
+        font.pixelSize: 18
+        font.underline: true
+
+        MouseArea {
+            anchors.fill: parent
+            cursorShape: Qt.PointingHandCursor
+            onClicked: mainWin.openSubWin("qrc:/qml/windows/SystemInfoPage.qml")
+        }
+    }
+}

@@ -1,0 +1,22 @@
+import QtQuick 2.15
+import "../common"
+
+// The NVIDIA display driver is too old to stream.
+DialogWindow {
+    title: qsTr("提示")
+    titleFontFamily: utils.nerev_font
+    designWidth: 360
+    designHeight: 244
+    contentHeight: message.y + message.height
+
+    Text {
+        id: message
+        x: 30
+        y: 40
+        width: parent.width - 60
+        text: qsTr("显卡驱动版本过低无法串流，请先更新驱动版本再进行串流")
+        color: "#FFFFFF"
+        wrapMode: Text.Wrap
+        font.pixelSize: 20
+    }
+}
