@@ -29,8 +29,51 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
+#include <QTimer>
+#include <QElapsedTimer>
 
 #include <memory>
+
+// Notes when each watched condition is first seen true, polling every 10 ms
+// while the event loop runs, so a test can check the order of steps and the
+// pauses between them.
+class Milestones
+{
+public:
+    Milestones()
+    {
+        m_clock.start();
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
+        m_timer.start(10);
+    }
+
+    void watch(const QString &name, std::function<bool()> condition)
+    {
+        m_conditions.append({ name, std::move(condition) });
+        poll();
+    }
+
+    // Milliseconds since the watch began, or -1 when not seen yet.
+    qint64 at(const QString &name) const { return m_seen.value(name, -1); }
+    bool seen(const QString &name) const { return m_seen.contains(name); }
+    int polls() const { return m_polls; }
+
+private:
+    void poll()
+    {
+        ++m_polls;
+        for (const auto &condition : qAsConst(m_conditions)) {
+            if (!m_seen.contains(condition.first) && condition.second())
+                m_seen.insert(condition.first, m_clock.elapsed());
+        }
+    }
+
+    QElapsedTimer m_clock;
+    QTimer m_timer;
+    QList<QPair<QString, std::function<bool()>>> m_conditions;
+    QMap<QString, qint64> m_seen;
+    int m_polls = 0;
+};
 
 class ControllerWorld
 {
@@ -109,8 +152,6 @@ public:
         timing.exitPauseMs = 50;
 
         settings = std::make_unique<SettingsStore>(m_userDir);
-        steam = std::make_unique<SteamManager>(processNames());
-        steam->setWaitLimits(10000, 20000, 100);
         controlPort = freeLoopbackPort();
         sys = std::make_unique<SysManager>(controlPort);
         sys->start();
@@ -143,17 +184,26 @@ public:
         http.reset();
         system.reset();
         sys.reset();
-        QTRY_COMPARE_WITH_TIMEOUT(steam->activePollers(), 0, 5000);
+        if (steam)
+            QTRY_COMPARE_WITH_TIMEOUT(steam->activePollers(), 0, 5000);
         steam.reset();
         QThreadPool::globalInstance()->waitForDone(20000);
         m_fakes.reset(new FakeProcesses);
         killFakes();
         settings.reset();
+        streamingPorts.clear();
+        QFile::rename(m_steamDir + "/steam.sh.hidden", m_steamDir + "/steam.sh");
         QDir::setCurrent(m_oldCurrent);
     }
 
+    // Created here, after the test has started Steam or not: a Steam running
+    // when SteamManager is created counts as running at once.
     NerevManager *makeController()
     {
+        if (!steam) {
+            steam = std::make_unique<SteamManager>(processNames());
+            steam->setWaitLimits(10000, 20000, 100);
+        }
         NerevManager::Services services;
         services.settings = settings.get();
         services.steam = steam.get();
@@ -167,6 +217,8 @@ public:
             status.acLine = m_mains ? platform::AcLine::Online : platform::AcLine::Offline;
             return status;
         };
+        if (!streamingPorts.isEmpty())
+            services.streamingPorts = streamingPorts;
         controller = std::make_unique<NerevManager>(services, timing);
         return controller.get();
     }
@@ -242,6 +294,16 @@ public:
         QVERIFY(m_fakes->start(m_vrBin + "/vrserver" + m_suffix));
         QVERIFY(m_fakes->start(m_vrBin + "/vrmonitor" + m_suffix));
         QTRY_VERIFY(steamVrRunning());
+    }
+
+    // Steam cannot be started: its launcher is gone (until the test ends).
+    void hideSteamLauncher() const { QFile::rename(m_steamDir + "/steam.sh", m_steamDir + "/steam.sh.hidden"); }
+
+    // One more SteamVR server, which takes `lingerMs` to end once SteamVR's
+    // shutdown tool has run: a stop that lasts.
+    void startSlowSteamVrServer(int lingerMs)
+    {
+        QVERIFY(m_fakes->start(m_vrBin + "/vrserver" + m_suffix, { "--linger-ms", QString::number(lingerMs) }));
     }
 
     bool steamRunning() const { return SystemInfo::isProcessRunning("steam" + m_suffix); }
@@ -338,8 +400,8 @@ public:
     void setMainsPower(bool mains) { m_mains = mains; }
     void setStereoAudio(bool stereo) { m_stereo = stereo; }
 
-    // The events the controller reported since the test began, in order,
-    // after sending what is queued.
+    // The events the controller reported since the last call (or since the
+    // test began), in order, after sending what is queued.
     QList<QJsonObject> events()
     {
         http->sendQueuedEvents(false);
@@ -349,6 +411,7 @@ public:
             for (const QJsonValue &record : QJsonDocument::fromJson(batches.at(i)).array())
                 all << record.toObject();
         }
+        m_batchesBefore = batches.size();
         return all;
     }
 
@@ -369,6 +432,7 @@ public:
     }
 
     NerevManager::Timing timing;
+    QList<int> streamingPorts;
     int controlPort = 0;
     std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<SteamManager> steam;
