@@ -306,6 +306,11 @@ public:
         QVERIFY(m_fakes->start(m_vrBin + "/vrserver" + m_suffix, { "--linger-ms", QString::number(lingerMs) }));
     }
 
+    bool anySteamVrProcess() const
+    {
+        return SystemInfo::isProcessRunning("vrmonitor" + m_suffix) || SystemInfo::isProcessRunning("vrserver" + m_suffix);
+    }
+
     bool steamRunning() const { return SystemInfo::isProcessRunning("steam" + m_suffix); }
     bool steamVrRunning() const { return SystemInfo::isProcessRunning("vrmonitor" + m_suffix); }
 
@@ -462,10 +467,11 @@ private:
         QFile flag(m_vrBin + "/shutdown.flag");
         flag.open(QIODevice::WriteOnly);
         flag.close();
-        SystemInfo::killProcessesByName(
-            { "steam" + m_suffix, "vrserver" + m_suffix, "vrmonitor" + m_suffix, "adb" + m_suffix });
-        QTRY_VERIFY_WITH_TIMEOUT(!steamRunning() && !steamVrRunning()
-                                     && !SystemInfo::isProcessRunning("vrserver" + m_suffix),
+        // Again until none is left: a Steam start under way may still bring one.
+        QTRY_VERIFY_WITH_TIMEOUT(SystemInfo::killProcessesByName({ "steam" + m_suffix, "vrserver" + m_suffix,
+                                                                   "vrmonitor" + m_suffix, "adb" + m_suffix })
+                                         == 0
+                                     && !steamRunning() && !anySteamVrProcess(),
                                  5000);
         QFile::remove(m_vrBin + "/shutdown.flag");
     }
