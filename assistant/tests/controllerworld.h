@@ -1,6 +1,6 @@
 #pragma once
 // The streaming controller's test world, shared by the tst_nerevmanager_*
-// programs. Everything the controller drives is real and new for every test:
+// programs and the stall benchmark. Everything the controller drives is real and new for every test:
 // a settings store in a fresh folder, a SteamManager watching this process's
 // fake Steam and SteamVR (copies of tools/fake-steam in a temporary HOME,
 // named with the process id), a control server on a free loopback port with
@@ -184,8 +184,8 @@ public:
         http.reset();
         system.reset();
         sys.reset();
-        if (steam)
-            QTRY_COMPARE_WITH_TIMEOUT(steam->activePollers(), 0, 5000);
+        if (steam && !QTest::qWaitFor([this] { return steam->activePollers() == 0; }, 5000))
+            qWarning() << "SteamVR start-up pollers still running after the test";
         steam.reset();
         QThreadPool::globalInstance()->waitForDone(20000);
         m_fakes.reset(new FakeProcesses);
@@ -202,7 +202,7 @@ public:
     {
         if (!steam) {
             steam = std::make_unique<SteamManager>(processNames());
-            steam->setWaitLimits(10000, 20000, 100);
+            steam->setWaitLimits(steamStopLimitMs, steamPollerLimitMs, steamSettleMs);
         }
         NerevManager::Services services;
         services.settings = settings.get();
@@ -229,16 +229,15 @@ public:
     QString workDir() const { return m_workDir; }
 
     // A set.json as an earlier run left it.
-    void storeMode(int mode, const QString &lastSn = QStringLiteral("KZ"))
+    bool storeMode(int mode, const QString &lastSn = QStringLiteral("KZ"))
     {
-        QJsonObject root { { "lastSn", lastSn }, { "wiredOrWireless", mode } };
-        writeJson(m_userDir + "/set.json", root);
+        return writeJson(m_userDir + "/set.json", QJsonObject { { "lastSn", lastSn }, { "wiredOrWireless", mode } });
     }
 
     QJsonObject settingsFile() const { return readJson(m_userDir + "/set.json"); }
 
     // A session file with the members the assistant edits.
-    void writeSessionFile(int fps = 72)
+    bool writeSessionFile(int fps = 72)
     {
         QJsonObject root {
             { "sessionSettings",
@@ -248,19 +247,18 @@ public:
             { "openvr_config", QJsonObject { { "refresh_rate", fps } } },
             { "clientConnections", QJsonObject {} }
         };
-        writeJson(m_workDir + "/session.json", root);
+        return writeJson(m_workDir + "/session.json", root);
     }
 
     QJsonObject sessionFile() const { return readJson(m_workDir + "/session.json"); }
 
-    void writeCompareTable(const QJsonObject &table) const { writeJson(m_workDir + "/compare.json", table); }
+    bool writeCompareTable(const QJsonObject &table) const { return writeJson(m_workDir + "/compare.json", table); }
 
-    static void writeJson(const QString &path, const QJsonObject &root)
+    static bool writeJson(const QString &path, const QJsonObject &root)
     {
         QDir().mkpath(QFileInfo(path).absolutePath());
         QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(QJsonDocument(root).toJson());
+        return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(QJsonDocument(root).toJson()) > 0;
     }
 
     static QJsonObject readJson(const QString &path)
@@ -282,18 +280,16 @@ public:
         return names;
     }
 
-    void startSteamClient()
+    bool startSteamClient()
     {
-        QVERIFY(m_fakes->start(m_client));
-        QTRY_VERIFY(steamRunning());
+        return m_fakes->start(m_client) && QTest::qWaitFor([this] { return steamRunning(); }, 5000);
     }
 
     // SteamVR as if left running by an earlier session.
-    void startSteamVr()
+    bool startSteamVr()
     {
-        QVERIFY(m_fakes->start(m_vrBin + "/vrserver" + m_suffix));
-        QVERIFY(m_fakes->start(m_vrBin + "/vrmonitor" + m_suffix));
-        QTRY_VERIFY(steamVrRunning());
+        return m_fakes->start(m_vrBin + "/vrserver" + m_suffix) && m_fakes->start(m_vrBin + "/vrmonitor" + m_suffix)
+            && QTest::qWaitFor([this] { return steamVrRunning(); }, 5000);
     }
 
     // Steam cannot be started: its launcher is gone (until the test ends).
@@ -301,9 +297,9 @@ public:
 
     // One more SteamVR server, which takes `lingerMs` to end once SteamVR's
     // shutdown tool has run: a stop that lasts.
-    void startSlowSteamVrServer(int lingerMs)
+    bool startSlowSteamVrServer(int lingerMs)
     {
-        QVERIFY(m_fakes->start(m_vrBin + "/vrserver" + m_suffix, { "--linger-ms", QString::number(lingerMs) }));
+        return m_fakes->start(m_vrBin + "/vrserver" + m_suffix, { "--linger-ms", QString::number(lingerMs) });
     }
 
     bool anySteamVrProcess() const
@@ -387,11 +383,10 @@ public:
 
     int streamerReceivedCount(const QString &command) const { return streamerReceived().count(command); }
 
-    void answerAdb(const QString &key, const QByteArray &text)
+    bool answerAdb(const QString &key, const QByteArray &text)
     {
         QFile out(m_adbScript + "/" + key + ".out");
-        QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        out.write(text);
+        return out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(text) == text.size();
     }
 
     QStringList adbCalls() const
@@ -437,6 +432,10 @@ public:
     }
 
     NerevManager::Timing timing;
+    // SteamManager's bounds; short ones keep the tests quick.
+    int steamStopLimitMs = 10000;
+    int steamPollerLimitMs = 20000;
+    int steamSettleMs = 100;
     QList<int> streamingPorts;
     int controlPort = 0;
     std::unique_ptr<SettingsStore> settings;
@@ -455,7 +454,7 @@ private:
 
     void writeVrpath() const
     {
-        writeJson(vrpathFile(), QJsonObject { { "runtime", QJsonArray { m_steamDir + "/steamapps/common/SteamVR" } },
+        (void)writeJson(vrpathFile(), QJsonObject { { "runtime", QJsonArray { m_steamDir + "/steamapps/common/SteamVR" } },
                                               { "external_drivers", QJsonArray {} },
                                               { "version", 1 } });
     }
@@ -468,11 +467,14 @@ private:
         flag.open(QIODevice::WriteOnly);
         flag.close();
         // Again until none is left: a Steam start under way may still bring one.
-        QTRY_VERIFY_WITH_TIMEOUT(SystemInfo::killProcessesByName({ "steam" + m_suffix, "vrserver" + m_suffix,
-                                                                   "vrmonitor" + m_suffix, "adb" + m_suffix })
-                                         == 0
-                                     && !steamRunning() && !anySteamVrProcess(),
-                                 5000);
+        const bool gone = QTest::qWaitFor([this] {
+            return SystemInfo::killProcessesByName({ "steam" + m_suffix, "vrserver" + m_suffix, "vrmonitor" + m_suffix,
+                                                     "adb" + m_suffix })
+                == 0
+                && !steamRunning() && !anySteamVrProcess();
+        }, 5000);
+        if (!gone)
+            qWarning() << "fake Steam processes still running after the test";
         QFile::remove(m_vrBin + "/shutdown.flag");
     }
 

@@ -42,9 +42,9 @@ private:
 
 void TestNerevManagerModes::firstWiredChoice()
 {
-    m_world.startSteamClient();
-    m_world.writeSessionFile(72);
-    m_world.answerAdb("devices", "List of devices attached\r\nKY5566\tdevice\r\n\r\n");
+    QVERIFY(m_world.startSteamClient());
+    QVERIFY(m_world.writeSessionFile(72));
+    QVERIFY(m_world.answerAdb("devices", "List of devices attached\r\nKY5566\tdevice\r\n\r\n"));
     QVERIFY(m_world.startStreamer());
     NerevManager *nerev = m_world.makeController();
     QSignalSpy wiredChange(nerev, &NerevManager::wiredChange);
@@ -103,8 +103,8 @@ void TestNerevManagerModes::firstWirelessChoiceWaitsForSteam()
 
 void TestNerevManagerModes::switchRestartsSteamVrAndEndsAdb()
 {
-    m_world.storeMode(1);
-    m_world.startSteamClient();
+    QVERIFY(m_world.storeMode(1));
+    QVERIFY(m_world.startSteamClient());
     QVERIFY(m_world.startStreamer({ "--headset", "Alpha;192.168.0.7;false", "--report-ms", "0" }));
     NerevManager *nerev = m_world.makeController();
     QVERIFY(nerev->wired());
@@ -113,7 +113,7 @@ void TestNerevManagerModes::switchRestartsSteamVrAndEndsAdb()
     QTRY_VERIFY(m_world.adbServerRunning());
     QTest::qWait(m_world.timing.switchBlockMs);
     QVERIFY(m_world.settle());
-    m_world.writeSessionFile(72); // as the streamer leaves it
+    QVERIFY(m_world.writeSessionFile(72)); // as the streamer leaves it
     QSignalSpy wiredChange(nerev, &NerevManager::wiredChange);
     QSignalSpy toasts(nerev, &NerevManager::showToast);
 
@@ -143,8 +143,8 @@ void TestNerevManagerModes::switchRestartsSteamVrAndEndsAdb()
 
 void TestNerevManagerModes::sameModeAgainOnlyStoresIt()
 {
-    m_world.storeMode(2);
-    m_world.startSteamClient();
+    QVERIFY(m_world.storeMode(2));
+    QVERIFY(m_world.startSteamClient());
     NerevManager *nerev = m_world.makeController();
     QTRY_COMPARE(m_world.steamVrLaunches(), 1);
     QTest::qWait(m_world.timing.switchBlockMs);
@@ -162,8 +162,8 @@ void TestNerevManagerModes::sameModeAgainOnlyStoresIt()
 
 void TestNerevManagerModes::stopSteamThenSwitch()
 {
-    m_world.storeMode(2);
-    m_world.startSteamClient();
+    QVERIFY(m_world.storeMode(2));
+    QVERIFY(m_world.startSteamClient());
     QVERIFY(m_world.startStreamer());
     NerevManager *nerev = m_world.makeController();
     QTRY_VERIFY(m_world.steamVrRunning());
@@ -193,13 +193,13 @@ void TestNerevManagerModes::stopSteamThenSwitch()
 // that change has written its files; the two never interleave.
 void TestNerevManagerModes::qualityChangeAndSwitchTakeTurns()
 {
-    m_world.storeMode(2);
-    m_world.startSteamClient();
+    QVERIFY(m_world.storeMode(2));
+    QVERIFY(m_world.startSteamClient());
     NerevManager *nerev = m_world.makeController();
     QTRY_VERIFY(m_world.steamVrRunning());
     QTest::qWait(m_world.timing.switchBlockMs);
     QVERIFY(m_world.settle());
-    m_world.startSlowSteamVrServer(1200);
+    QVERIFY(m_world.startSlowSteamVrServer(1200));
     QSignalSpy toasts(nerev, &NerevManager::showToast);
 
     Milestones steps;

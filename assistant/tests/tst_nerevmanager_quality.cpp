@@ -25,8 +25,8 @@ private slots:
 private:
     NerevManager *startWireless(const QStringList &streamerArgs = {})
     {
-        m_world.storeMode(2);
-        m_world.startSteamClient();
+        if (!m_world.storeMode(2) || !m_world.startSteamClient())
+            return nullptr;
         if (!streamerArgs.isEmpty() && !m_world.startStreamer(streamerArgs))
             return nullptr;
         return m_world.makeController();
@@ -56,8 +56,8 @@ void TestNerevManagerQuality::qualityChangeStopsWritesAndStartsLater()
     NerevManager *nerev = startWireless();
     QVERIFY(nerev);
     QVERIFY(settled());
-    m_world.startSlowSteamVrServer(800);
-    m_world.writeSessionFile(90);
+    QVERIFY(m_world.startSlowSteamVrServer(800));
+    QVERIFY(m_world.writeSessionFile(90));
     QSignalSpy toasts(nerev, &NerevManager::showToast);
     QSignalSpy effects(nerev, &NerevManager::effectChange);
 
@@ -197,9 +197,9 @@ void TestNerevManagerQuality::av1AndNvidia()
     QFETCH(bool, av1);
     QFETCH(bool, nvidia);
     m_world.system->setAdapters({ { gpu, vendor, 1, 0 } });
-    m_world.writeCompareTable({ { "graphics", QJsonObject { { "high", QJsonArray { "RTX 4090", "RTX 3080" } } } } });
-    m_world.storeMode(2, headset);
-    m_world.startSteamClient();
+    QVERIFY(m_world.writeCompareTable({ { "graphics", QJsonObject { { "high", QJsonArray { "RTX 4090", "RTX 3080" } } } } }));
+    QVERIFY(m_world.storeMode(2, headset));
+    QVERIFY(m_world.startSteamClient());
     NerevManager *nerev = m_world.makeController();
     QCOMPARE(nerev->property("AV1available").toBool(), av1);
     QCOMPARE(nerev->property("nvidiaAvailable").toBool(), nvidia);

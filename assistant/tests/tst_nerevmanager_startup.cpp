@@ -88,10 +88,10 @@ void TestNerevManagerStartup::surfaceKeepsItsOrder()
 
 void TestNerevManagerStartup::storedModeIsAppliedDuringConstruction()
 {
-    m_world.storeMode(2);
-    m_world.writeSessionFile(72);
-    m_world.startSteamClient();
-    m_world.startSteamVr(); // left running by an earlier session
+    QVERIFY(m_world.storeMode(2));
+    QVERIFY(m_world.writeSessionFile(72));
+    QVERIFY(m_world.startSteamClient());
+    QVERIFY(m_world.startSteamVr()); // left running by an earlier session
 
     NerevManager *nerev = m_world.makeController();
     QVERIFY(nerev->isHideSelectPage());
@@ -119,8 +119,8 @@ void TestNerevManagerStartup::storedModeIsAppliedDuringConstruction()
 
 void TestNerevManagerStartup::storedWiredModeStartsAdbPolling()
 {
-    m_world.storeMode(1);
-    m_world.startSteamClient();
+    QVERIFY(m_world.storeMode(1));
+    QVERIFY(m_world.startSteamClient());
     NerevManager *nerev = m_world.makeController();
     QCOMPARE(nerev->wired(), true);
     QVERIFY(nerev->isHideSelectPage());
@@ -131,7 +131,7 @@ void TestNerevManagerStartup::storedWiredModeStartsAdbPolling()
 
 void TestNerevManagerStartup::withoutStoredModeNothingRuns()
 {
-    m_world.startSteamClient();
+    QVERIFY(m_world.startSteamClient());
     QVERIFY(m_world.startStreamer({ "--headset", "Alpha;192.168.0.7;false" }));
     NerevManager *nerev = m_world.makeController();
     QSignalSpy ticks(nerev, &NerevManager::handleEvent);
@@ -147,7 +147,7 @@ void TestNerevManagerStartup::withoutStoredModeNothingRuns()
 
 void TestNerevManagerStartup::systemInfoDocuments()
 {
-    m_world.startSteamClient();
+    QVERIFY(m_world.startSteamClient());
     m_world.system->setAdapters({ { "NVIDIA GeForce RTX 3060", 0x10DE, 0x2504, 12ull << 30 },
                                   { "Intel(R) UHD Graphics 770", 0x8086, 0x4680, 0 } });
     NerevManager *nerev = m_world.makeController();
@@ -180,11 +180,11 @@ void TestNerevManagerStartup::systemInfoDocuments()
 
 void TestNerevManagerStartup::pcHardwareIsJudgedAndReportedOnEveryRead()
 {
-    m_world.startSteamClient();
+    QVERIFY(m_world.startSteamClient());
     m_world.system->setAdapters({ { "NVIDIA GeForce RTX 4090", 0x10DE, 0x2684, 24ull << 30 } });
-    m_world.writeCompareTable({ { "cpu", QJsonObject { { "mid", QJsonArray { m_world.system->cpu() } } } },
-                                { "graphics", QJsonObject { { "high", QJsonArray { "RTX 4090" } } } } });
-    m_world.storeMode(2);
+    QVERIFY(m_world.writeCompareTable({ { "cpu", QJsonObject { { "mid", QJsonArray { m_world.system->cpu() } } } },
+                                { "graphics", QJsonObject { { "high", QJsonArray { "RTX 4090" } } } } }));
+    QVERIFY(m_world.storeMode(2));
     NerevManager *nerev = m_world.makeController();
     m_world.eventIds(); // the construction's events are not part of this
 
@@ -198,7 +198,7 @@ void TestNerevManagerStartup::pcHardwareIsJudgedAndReportedOnEveryRead()
     }
 
     // A table that does not know this GPU: the PC cannot run it.
-    m_world.writeCompareTable({ { "graphics", QJsonObject { { "high", QJsonArray { "RTX 5090" } } } } });
+    QVERIFY(m_world.writeCompareTable({ { "graphics", QJsonObject { { "high", QJsonArray { "RTX 5090" } } } } }));
     QCOMPARE(nerev->pcHardware(), NerevManager::NotCanRun);
     events = m_world.events();
     QCOMPARE(events.size(), 1);
@@ -209,13 +209,13 @@ void TestNerevManagerStartup::pcHardwareIsJudgedAndReportedOnEveryRead()
 // read at construction.
 void TestNerevManagerStartup::steamVrSessionIsReported()
 {
-    ControllerWorld::writeJson(m_world.userDir() + "/set.json",
+    QVERIFY(ControllerWorld::writeJson(m_world.userDir() + "/set.json",
                                { { "KZ", QJsonObject { { "fps", "72" }, { "definitionIndex", 2 }, { "audio", true } } },
                                  { "lastSn", "KZ01" },
-                                 { "wiredOrWireless", 0 } });
+                                 { "wiredOrWireless", 0 } }));
     NerevManager *nerev = m_world.makeController();
     Q_UNUSED(nerev)
-    m_world.startSteamVr();
+    QVERIFY(m_world.startSteamVr());
     QVERIFY(m_world.steam->isSteamVrRunning());
     m_world.steam->stopSteamVR();
     QJsonObject session;
@@ -392,16 +392,16 @@ void TestNerevManagerStartup::launchingSteamAndSteamVr()
 
 void TestNerevManagerStartup::exitSequenceWritesTheFiles()
 {
-    m_world.storeMode(2);
-    m_world.writeSessionFile();
+    QVERIFY(m_world.storeMode(2));
+    QVERIFY(m_world.writeSessionFile());
     QJsonObject session = m_world.sessionFile();
     session.insert("clientConnections", QJsonObject { { "old", QJsonObject { { "ip", "10.0.0.1" } } } });
-    ControllerWorld::writeJson(m_world.workDir() + "/session.json", session);
+    QVERIFY(ControllerWorld::writeJson(m_world.workDir() + "/session.json", session));
     QFile recent(m_world.userDir() + "/setting.inf");
     QVERIFY(recent.open(QIODevice::WriteOnly));
     recent.write("Alpha;;Beta");
     recent.close();
-    m_world.startSteamClient();
+    QVERIFY(m_world.startSteamClient());
 
     NerevManager *nerev = m_world.makeController();
     QTRY_VERIFY_WITH_TIMEOUT(m_world.steamVrRunning(), 5000);

@@ -31,8 +31,8 @@ private slots:
 private:
     NerevManager *startWireless(const QStringList &streamerArgs)
     {
-        m_world.storeMode(2);
-        m_world.startSteamClient();
+        if (!m_world.storeMode(2) || !m_world.startSteamClient())
+            return nullptr;
         if (!m_world.startStreamer(streamerArgs))
             return nullptr;
         return m_world.makeController();
@@ -203,7 +203,7 @@ void TestNerevManagerWireless::nothingIsRefreshedWhileSteamAndSteamVrAreDown()
 {
     m_world.hideSteamLauncher();
     m_world.setStereoAudio(false);
-    m_world.storeMode(2);
+    QVERIFY(m_world.storeMode(2));
     QVERIFY(m_world.startStreamer({ "--headset", "Alpha;192.168.0.7;false" }));
     NerevManager *nerev = m_world.makeController();
     // SteamVR counts as gone from its second missed check on.
@@ -221,7 +221,7 @@ void TestNerevManagerWireless::nothingIsRefreshedWhileSteamAndSteamVrAreDown()
     QCOMPARE(m_world.streamerReceived().filter("LinkTo").size(), links);
 
     // Audio in many channels is told on every refresh once Steam runs.
-    m_world.startSteamClient();
+    QVERIFY(m_world.startSteamClient());
     QTRY_VERIFY(toasts.count() >= 2);
     QCOMPARE(toasts.at(0).at(0).toString(),
              QString("当前无音频设备或音频设备是多声道，请切换成双声道模式或者切换双声道音频设备"));
@@ -229,9 +229,9 @@ void TestNerevManagerWireless::nothingIsRefreshedWhileSteamAndSteamVrAreDown()
 
 void TestNerevManagerWireless::adbTroubleIsToldInWiredMode()
 {
-    m_world.answerAdb("devices", "List of devices attached\r\nKY1\toffline\r\n\r\n");
-    m_world.storeMode(1);
-    m_world.startSteamClient();
+    QVERIFY(m_world.answerAdb("devices", "List of devices attached\r\nKY1\toffline\r\n\r\n"));
+    QVERIFY(m_world.storeMode(1));
+    QVERIFY(m_world.startSteamClient());
     NerevManager *nerev = m_world.makeController();
     QSignalSpy toasts(nerev, &NerevManager::showToast);
     QTRY_VERIFY_WITH_TIMEOUT(!toasts.isEmpty(), 10000);
