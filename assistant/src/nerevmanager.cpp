@@ -86,12 +86,12 @@ void NerevManager::construct()
     qRegisterMetaType<VRListModel *>();
     m_appDir = QCoreApplication::applicationDirPath();
     m_startTime = QDateTime::currentDateTime();
-    // The inventory first: it also tells the settings store whether the virtual
-    // audio cable is there, which the session-file write of a stored mode needs.
-    system();
 
     // A SteamVR left running by an earlier run ends before anything else happens.
     steam()->stopSteamVR();
+    // The inventory next: it also tells the settings store whether the virtual
+    // audio cable is there, which the session-file write of a stored mode needs.
+    system();
 
     // Captured once for the SteamVR session report.
     const QJsonObject section = settings()->load(false, 3);
@@ -396,7 +396,8 @@ void NerevManager::checkPortUsage()
     static const char *const kOurs[] = { "vr", "steam", "System Process", "adb.exe" };
     QStringList others;
     for (const QString &name : system()->portUsers(m_services.streamingPorts)) {
-        bool ours = false;
+        // adb is "adb" where programs carry no extension.
+        bool ours = SystemInfo::processNameMatches(name, QStringLiteral("adb.exe"));
         for (const char *part : kOurs)
             ours = ours || name.contains(QLatin1String(part), Qt::CaseSensitive);
         if (!ours)
