@@ -150,6 +150,10 @@ NerevManager::~NerevManager()
     settings()->save(m_deviceSn);
     settings()->tidySessionFile();
     settings()->storeRecentHeadsets(m_recentList);
+    // A restart cut short above still holds the mutex (locked on this thread):
+    // released either way before it goes.
+    m_restartMutex->tryLock();
+    m_restartMutex->unlock();
     delete m_restartMutex;
 }
 

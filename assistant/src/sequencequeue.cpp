@@ -6,10 +6,6 @@
 SequenceQueue::SequenceQueue(QObject *context)
     : m_context(context)
 {
-    m_worker.setMaxThreadCount(1);
-    // The thread stays for the life of the queue: a stop every few minutes
-    // need not pay for a new thread.
-    m_worker.setExpiryTimeout(-1);
 }
 
 SequenceQueue::~SequenceQueue()
@@ -65,5 +61,6 @@ void SequenceQueue::shutdown()
         qInfo() << "sequences dropped at exit:" << m_pending.size();
     m_shutDown = true;
     m_pending.clear();
-    m_worker.waitForDone();
+    if (m_worker.joinable())
+        m_worker.join();
 }

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <QFuture>
 #include <QString>
-#include <QThreadPool>
 
+#include <atomic>
 #include <deque>
 #include <functional>
+#include <thread>
 
 class QObject;
 
@@ -53,6 +53,7 @@ private:
 
     void dispatch();
     void finished(quint64 id);
+    void collectWorker(std::function<void()> then);
 
     QObject *m_context;
     std::deque<Entry> m_pending;
@@ -61,7 +62,10 @@ private:
     bool m_shutDown = false;
     quint64 m_currentId = 0;
     QString m_currentName;
-    // One worker thread of its own: a Steam start waiting on Qt's shared pool
-    // never holds up a stop.
-    QThreadPool m_worker;
+    // The blocking call under way (one at a time: sequences never overlap).
+    // A thread of its own, so a Steam start waiting on Qt's shared pool never
+    // holds up a stop; the GUI thread looks for its end every few milliseconds
+    // and joins it, which also hands over everything the call wrote.
+    std::thread m_worker;
+    std::atomic<bool> m_workerDone { false };
 };

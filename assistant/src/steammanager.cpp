@@ -375,7 +375,7 @@ void SteamManager::setWaitLimits(int stopWaitLimitMs, int pollerLimitMs, int set
 
 void SteamManager::noteVrSessionSeen()
 {
-    QMutexLocker lock(&m_sessionMutex);
+    std::lock_guard<std::mutex> lock(m_sessionMutex);
     if (!m_vrSession.isValid())
         m_vrSession.start();
 }
@@ -384,7 +384,7 @@ void SteamManager::endVrSession()
 {
     int sec = 0;
     {
-        QMutexLocker lock(&m_sessionMutex);
+        std::lock_guard<std::mutex> lock(m_sessionMutex);
         if (!m_vrSession.isValid())
             return;
         sec = static_cast<int>(m_vrSession.elapsed() / 1000);

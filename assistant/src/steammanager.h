@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <mutex>
 
 // Executable names watched; "X.exe" also matches a Linux executable "X".
 struct SteamProcessNames {
@@ -90,7 +91,7 @@ private:
     std::atomic<int> m_stopWaitLimitMs{kStopWaitLimitMs}; // read by a stop on a worker thread
     std::atomic<int> m_pollerLimitMs{kPollerLimitMs}; // read by the pollers
     std::atomic<int> m_settleMs{2500};
-    QMutex m_sessionMutex; // guards m_vrSession: a stop on a worker thread ends the session
+    std::mutex m_sessionMutex; // guards m_vrSession: a stop on a worker thread ends the session
     QElapsedTimer m_vrSession; // valid while a SteamVR session is open
     QAtomicInt m_activePollers = 0;
 };

@@ -186,8 +186,9 @@ public:
         sys.reset();
         if (steam && !QTest::qWaitFor([this] { return steam->activePollers() == 0; }, 5000))
             qWarning() << "SteamVR start-up pollers still running after the test";
-        steam.reset();
+        // A Steam start on Qt's pool still uses its SteamManager.
         QThreadPool::globalInstance()->waitForDone(20000);
+        steam.reset();
         m_fakes.reset(new FakeProcesses);
         killFakes();
         settings.reset();
@@ -251,6 +252,11 @@ public:
     }
 
     QJsonObject sessionFile() const { return readJson(m_workDir + "/session.json"); }
+
+    int sessionFps() const
+    {
+        return sessionFile().value("sessionSettings").toObject().value("video").toObject().value("preferredFps").toInt();
+    }
 
     bool writeCompareTable(const QJsonObject &table) const { return writeJson(m_workDir + "/compare.json", table); }
 

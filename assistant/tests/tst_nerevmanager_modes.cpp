@@ -22,6 +22,7 @@ private slots:
     void sameModeAgainOnlyStoresIt();
     void stopSteamThenSwitch();
     void qualityChangeAndSwitchTakeTurns();
+    void exitWhileARestartRuns();
 
 private:
     static QStringList toastTexts(const QSignalSpy &spy)
@@ -30,11 +31,6 @@ private:
         for (const QList<QVariant> &toast : spy)
             texts << toast.at(0).toString();
         return texts;
-    }
-
-    int sessionFps() const
-    {
-        return m_world.sessionFile().value("sessionSettings").toObject().value("video").toObject().value("preferredFps").toInt();
     }
 
     ControllerWorld m_world;
@@ -55,7 +51,7 @@ void TestNerevManagerModes::firstWiredChoice()
     QCOMPARE(wiredChange.count(), 1);
     QVERIFY(nerev->wired());
     QCOMPARE(m_world.settingsFile().value("wiredOrWireless").toInt(), 1);
-    QCOMPARE(sessionFps(), 90);
+    QCOMPARE(m_world.sessionFps(), 90);
 
     // A second choice within the block is refused and changes nothing.
     QVERIFY(nerev->setProperty("wired", false));
@@ -120,7 +116,7 @@ void TestNerevManagerModes::switchRestartsSteamVrAndEndsAdb()
     Milestones steps;
     steps.watch("stop", [&] { return m_world.shutdownToolRan(); });
     steps.watch("SteamVR gone", [&] { return !m_world.steamVrRunning(); });
-    steps.watch("rewrite", [&] { return sessionFps() == 90; });
+    steps.watch("rewrite", [&] { return m_world.sessionFps() == 90; });
     steps.watch("start", [&] { return m_world.steamVrLaunches() == 2; });
     nerev->setProperty("wired", false);
     QCOMPARE(toastTexts(toasts), QStringList { "正在重启，请稍候" });
@@ -219,6 +215,31 @@ void TestNerevManagerModes::qualityChangeAndSwitchTakeTurns()
     QCOMPARE(m_world.steamLog().count("vrstartup -shutdown"), 1);
     // Each restart starts SteamVR once more.
     QTRY_COMPARE_WITH_TIMEOUT(m_world.steamVrLaunches(), 3, 10000);
+}
+
+// The program ends while a quality change waits for SteamVR's end: the exit
+// waits for that stop, drops the rest of the change and what was queued, and
+// still writes its files.
+void TestNerevManagerModes::exitWhileARestartRuns()
+{
+    QVERIFY(m_world.storeMode(2));
+    QVERIFY(m_world.startSteamClient());
+    NerevManager *nerev = m_world.makeController();
+    QTRY_VERIFY(m_world.steamVrRunning());
+    QTest::qWait(m_world.timing.switchBlockMs);
+    QVERIFY(m_world.settle());
+    QVERIFY(m_world.startSlowSteamVrServer(1000));
+    nerev->setEffects(0, 0, 0, false, false, false, false);
+    nerev->connectVR("KY0009", "192.168.0.9"); // queued behind the change
+    QTRY_VERIFY(m_world.shutdownToolRan());
+    m_world.controller.reset();
+
+    QVERIFY(!m_world.anySteamVrProcess());
+    QCOMPARE(m_world.settingsFile().value("KZ").toObject().value("definitionIndex").toInt(), 1);
+    QCOMPARE(m_world.settingsFile().value("lastSn").toString(), QString("KZ"));
+    QCOMPARE(m_world.settingsFile().value("wiredOrWireless").toInt(), 2);
+    QTest::qWait(m_world.timing.restartDelayMs + 500);
+    QCOMPARE(m_world.steamVrLaunches(), 1);
 }
 
 QTEST_MAIN(TestNerevManagerModes)

@@ -43,11 +43,6 @@ private:
 
     QJsonObject section(const QString &model) const { return m_world.settingsFile().value(model).toObject(); }
 
-    int sessionFps() const
-    {
-        return m_world.sessionFile().value("sessionSettings").toObject().value("video").toObject().value("preferredFps").toInt();
-    }
-
     ControllerWorld m_world;
 };
 
@@ -65,7 +60,7 @@ void TestNerevManagerQuality::qualityChangeStopsWritesAndStartsLater()
     steps.watch("stop", [&] { return m_world.shutdownToolRan(); });
     steps.watch("SteamVR gone", [&] { return !m_world.anySteamVrProcess(); });
     steps.watch("saved", [&] { return section("KZ").value("codec").toString() == "H264"; });
-    steps.watch("session", [&] { return sessionFps() == 72; });
+    steps.watch("session", [&] { return m_world.sessionFps() == 72; });
     steps.watch("start", [&] { return m_world.steamVrLaunches() == 2; });
     int pollsBeforeGone = 0;
     QTimer counter;
