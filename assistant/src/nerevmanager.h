@@ -73,7 +73,8 @@ class NerevManager : public QObject
     Q_PROPERTY(bool nvidiaAvailable READ nvidiaAvailable NOTIFY effectChange)
 
 public:
-    enum Urls { SteamUrl = 0, UserHelperUrl = 1, SteamHelperUrl = 2 };
+    // A fixed underlying type: QML may pass any number, which must stay a valid value.
+    enum Urls : int { SteamUrl = 0, UserHelperUrl = 1, SteamHelperUrl = 2 };
     Q_ENUM(Urls)
     enum HardwareState { NotCanRun = 0, LowHardware = 1, AdviceHardware = 2, ExcellentHardware = 3 };
     Q_ENUM(HardwareState)
@@ -239,7 +240,7 @@ private:
     void onAdbTip();
     bool onMainsPower() const;
 
-    // Fields, in the order of the product's description.
+    // The controller's state.
     bool m_switching = false;
     QJsonArray m_systemInfo;
     QJsonArray m_simplySystemInfo;

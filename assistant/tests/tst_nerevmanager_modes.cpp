@@ -242,5 +242,5 @@ void TestNerevManagerModes::exitWhileARestartRuns()
     QCOMPARE(m_world.steamVrLaunches(), 1);
 }
 
-QTEST_MAIN(TestNerevManagerModes)
+QTEST_GUILESS_MAIN(TestNerevManagerModes)
 #include "tst_nerevmanager_modes.moc"

@@ -200,5 +200,5 @@ void TestNerevManagerQuality::av1AndNvidia()
     QCOMPARE(nerev->property("nvidiaAvailable").toBool(), nvidia);
 }
 
-QTEST_MAIN(TestNerevManagerQuality)
+QTEST_GUILESS_MAIN(TestNerevManagerQuality)
 #include "tst_nerevmanager_quality.moc"

@@ -419,5 +419,5 @@ void TestNerevManagerStartup::exitSequenceWritesTheFiles()
     QCOMPARE(written.readAll(), QByteArray("KY0042;Alpha;;Beta"));
 }
 
-QTEST_MAIN(TestNerevManagerStartup)
+QTEST_GUILESS_MAIN(TestNerevManagerStartup)
 #include "tst_nerevmanager_startup.moc"

@@ -239,5 +239,5 @@ void TestNerevManagerWireless::adbTroubleIsToldInWiredMode()
     QCOMPARE(toasts.at(0).at(1).toInt(), 2000);
 }
 
-QTEST_MAIN(TestNerevManagerWireless)
+QTEST_GUILESS_MAIN(TestNerevManagerWireless)
 #include "tst_nerevmanager_wireless.moc"
