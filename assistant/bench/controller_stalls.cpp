@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <ctime>
 #include <functional>
+#include <iostream>
 #include <vector>
 
 namespace {
@@ -113,7 +114,9 @@ int seconds(const char *variable, int fallback)
 int main(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
-    // The controller's log lines are not part of the figures.
+    // The control socket's console lines and the controller's log are not
+    // part of the figures.
+    std::cout.setstate(std::ios::failbit);
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &message) {
         if (type == QtCriticalMsg || type == QtFatalMsg)
             std::fprintf(stderr, "%s\n", qPrintable(message));
