@@ -224,6 +224,19 @@ public:
         return controller.get();
     }
 
+    // A stored wireless mode applied at construction with Steam running, then
+    // SteamVR up and the mode's block over. Null when that does not happen.
+    NerevManager *settledWireless(const QStringList &streamerArgs = {})
+    {
+        if (!storeMode(2) || !startSteamClient() || (!streamerArgs.isEmpty() && !startStreamer(streamerArgs)))
+            return nullptr;
+        NerevManager *nerev = makeController();
+        if (!QTest::qWaitFor([this] { return steamVrRunning(); }, 5000))
+            return nullptr;
+        QTest::qWait(timing.switchBlockMs);
+        return settle() ? nerev : nullptr;
+    }
+
     // ---- Files
 
     QString userDir() const { return m_userDir; }

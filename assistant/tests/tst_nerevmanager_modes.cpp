@@ -189,12 +189,8 @@ void TestNerevManagerModes::stopSteamThenSwitch()
 // that change has written its files; the two never interleave.
 void TestNerevManagerModes::qualityChangeAndSwitchTakeTurns()
 {
-    QVERIFY(m_world.storeMode(2));
-    QVERIFY(m_world.startSteamClient());
-    NerevManager *nerev = m_world.makeController();
-    QTRY_VERIFY(m_world.steamVrRunning());
-    QTest::qWait(m_world.timing.switchBlockMs);
-    QVERIFY(m_world.settle());
+    NerevManager *nerev = m_world.settledWireless();
+    QVERIFY(nerev);
     QVERIFY(m_world.startSlowSteamVrServer(1200));
     QSignalSpy toasts(nerev, &NerevManager::showToast);
 
@@ -222,12 +218,8 @@ void TestNerevManagerModes::qualityChangeAndSwitchTakeTurns()
 // still writes its files.
 void TestNerevManagerModes::exitWhileARestartRuns()
 {
-    QVERIFY(m_world.storeMode(2));
-    QVERIFY(m_world.startSteamClient());
-    NerevManager *nerev = m_world.makeController();
-    QTRY_VERIFY(m_world.steamVrRunning());
-    QTest::qWait(m_world.timing.switchBlockMs);
-    QVERIFY(m_world.settle());
+    NerevManager *nerev = m_world.settledWireless();
+    QVERIFY(nerev);
     QVERIFY(m_world.startSlowSteamVrServer(1000));
     nerev->setEffects(0, 0, 0, false, false, false, false);
     nerev->connectVR("KY0009", "192.168.0.9"); // queued behind the change

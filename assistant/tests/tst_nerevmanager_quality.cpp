@@ -23,24 +23,6 @@ private slots:
     void av1AndNvidia();
 
 private:
-    NerevManager *startWireless(const QStringList &streamerArgs = {})
-    {
-        if (!m_world.storeMode(2) || !m_world.startSteamClient())
-            return nullptr;
-        if (!streamerArgs.isEmpty() && !m_world.startStreamer(streamerArgs))
-            return nullptr;
-        return m_world.makeController();
-    }
-
-    // SteamVR runs and the block of the stored mode's application is over.
-    bool settled()
-    {
-        if (!QTest::qWaitFor([this] { return m_world.steamVrRunning(); }, 5000))
-            return false;
-        QTest::qWait(m_world.timing.switchBlockMs);
-        return m_world.settle();
-    }
-
     QJsonObject section(const QString &model) const { return m_world.settingsFile().value(model).toObject(); }
 
     ControllerWorld m_world;
@@ -48,9 +30,8 @@ private:
 
 void TestNerevManagerQuality::qualityChangeStopsWritesAndStartsLater()
 {
-    NerevManager *nerev = startWireless();
+    NerevManager *nerev = m_world.settledWireless();
     QVERIFY(nerev);
-    QVERIFY(settled());
     QVERIFY(m_world.startSlowSteamVrServer(800));
     QVERIFY(m_world.writeSessionFile(90));
     QSignalSpy toasts(nerev, &NerevManager::showToast);
@@ -105,9 +86,8 @@ void TestNerevManagerQuality::qualityChangeStopsWritesAndStartsLater()
 
 void TestNerevManagerQuality::twoQualityChangesEachRestart()
 {
-    NerevManager *nerev = startWireless();
+    NerevManager *nerev = m_world.settledWireless();
     QVERIFY(nerev);
-    QVERIFY(settled());
     QSignalSpy toasts(nerev, &NerevManager::showToast);
     nerev->setEffects(2, 1, 1, false, false, false, false);
     nerev->setEffects(1, 0, 1, false, false, false, false);
@@ -120,9 +100,8 @@ void TestNerevManagerQuality::twoQualityChangesEachRestart()
 
 void TestNerevManagerQuality::bitRateKeysFollowTheMode()
 {
-    NerevManager *nerev = startWireless();
+    NerevManager *nerev = m_world.settledWireless();
     QVERIFY(nerev);
-    QVERIFY(settled());
     nerev->setVideoBitRate(77);
     QCOMPARE(section("KZ").value("bitRate").toString(), QString("77"));
     QCOMPARE(section("KZ").value("bitRate_wired").toString(), QString("50"));
@@ -147,9 +126,11 @@ void TestNerevManagerQuality::bitRateKeysFollowTheMode()
 
 void TestNerevManagerQuality::customQualityOfAKnownHeadset()
 {
-    NerevManager *nerev = startWireless({ "--device-id", "KY0001", "--headset", "KY0001;192.168.0.9;false",
-                                          "--link-delay-ms", "100" });
-    QVERIFY(nerev);
+    QVERIFY(m_world.storeMode(2));
+    QVERIFY(m_world.startSteamClient());
+    QVERIFY(m_world.startStreamer({ "--device-id", "KY0001", "--headset", "KY0001;192.168.0.9;false",
+                                    "--link-delay-ms", "100" }));
+    NerevManager *nerev = m_world.makeController();
     QSignalSpy effects(nerev, &NerevManager::effectChange);
     QSignalSpy av1(nerev, &NerevManager::av1AvailableChanged);
     // The first refresh links the headset; its model's section applies from then on.
@@ -158,7 +139,7 @@ void TestNerevManagerQuality::customQualityOfAKnownHeadset()
     QCOMPARE(effects.count(), 1);
     QVERIFY(nerev->isKY());
     QCOMPARE(nerev->widthIndex(), 1600);
-    QVERIFY(settled());
+    QVERIFY(m_world.settle());
 
     nerev->setVideoQuilty(85, 120);
     nerev->setEffects(3, 1, 1, false, false, false, false);
