@@ -1,6 +1,8 @@
 #include "appstartup.h"
 #include "logmessagehandler.h"
+#include "nerevmanager.h"
 #include "nerevupdate.h"
+#include "systemexit.h"
 
 #include "platform/instance_guard.h"
 
@@ -10,12 +12,15 @@
 #include <QLocale>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
+#include <QtQml>
 
 int main(int argc, char *argv[])
 {
     AppStartup::enableHighDpiScaling();
     QGuiApplication app(argc, argv);
     qInstallMessageHandler(logMessageHandler);
+    // A logout, shutdown or kill ends the event loop, so the exit sequence runs.
+    SystemExit::quitOnRequest(app);
 
     const QLocale locale;
     AppStartup::installTranslation(app, locale);
@@ -40,9 +45,12 @@ int main(int argc, char *argv[])
     if (guardResult == platform::InstanceGuard::Result::Failed)
         qWarning() << "single instance guard failed:" << QString::fromStdString(guard.lastError());
 
+    qmlRegisterType<NerevManager>("NerevManager", 1, 0, "NerevManagerCLS");
     qInfo() << "json language: " << locale.language();
 
+    auto *nerev = new NerevManager(&app);
     auto *update = new NerevUpdate(&app);
+    engine.rootContext()->setContextProperty(QStringLiteral("nerev"), nerev);
     engine.rootContext()->setContextProperty(QStringLiteral("nerevupdate"), update);
 
     AppStartup::prepareMainWindow(engine);

@@ -283,20 +283,26 @@ void SteamManager::stopSteamVR()
         QMetaObject::invokeMethod(this, "stopSteamVR", Qt::QueuedConnection);
         return;
     }
+    stopSteamVROnThisThread();
+}
+
+void SteamManager::stopSteamVROnThisThread()
+{
     SettingsStore::instance()->clearExternalDrivers(appDir(), homeDir());
     if (anySteamVrProcessRunning()) {
         shutdownSteamVr();
         QElapsedTimer waited;
         waited.start();
         while (anySteamVrProcessRunning()) {
-            if (waited.elapsed() >= m_stopWaitLimitMs) {
+            const int limitMs = m_stopWaitLimitMs.load();
+            if (waited.elapsed() >= limitMs) {
                 qWarning() << "[steam] SteamVR still running after" << waited.elapsed()
                            << "ms, no longer waiting for it";
                 break;
             }
-            QThread::msleep(static_cast<unsigned long>(qMin(1000, m_stopWaitLimitMs)));
+            QThread::msleep(static_cast<unsigned long>(qMin(1000, limitMs)));
         }
-        QThread::msleep(static_cast<unsigned long>(m_settleMs));
+        QThread::msleep(static_cast<unsigned long>(m_settleMs.load()));
         endVrSession();
     }
     qInfo() << "[steam] stopSteamVR";
@@ -369,16 +375,21 @@ void SteamManager::setWaitLimits(int stopWaitLimitMs, int pollerLimitMs, int set
 
 void SteamManager::noteVrSessionSeen()
 {
+    std::lock_guard<std::mutex> lock(m_sessionMutex);
     if (!m_vrSession.isValid())
         m_vrSession.start();
 }
 
 void SteamManager::endVrSession()
 {
-    if (!m_vrSession.isValid())
-        return;
-    const int sec = static_cast<int>(m_vrSession.elapsed() / 1000);
-    m_vrSession.invalidate();
+    int sec = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_sessionMutex);
+        if (!m_vrSession.isValid())
+            return;
+        sec = static_cast<int>(m_vrSession.elapsed() / 1000);
+        m_vrSession.invalidate();
+    }
     qInfo() << "[steam] SteamVR session ended after" << sec << "s";
     emit steamAppChange(sec, QStringLiteral("SteamVR"));
 }

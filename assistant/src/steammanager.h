@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <mutex>
 
 // Executable names watched; "X.exe" also matches a Linux executable "X".
 struct SteamProcessNames {
@@ -51,6 +52,10 @@ public:
 
     Q_INVOKABLE void startSteamVR();
     Q_INVOKABLE void stopSteamVR();
+    // The stop of stopSteamVR() run on the calling thread, whichever it is: it
+    // returns when SteamVR's processes are gone or the wait bound has passed.
+    // The controller runs it on a worker thread so the window keeps responding.
+    void stopSteamVROnThisThread();
     void restartSteamVR();
     bool shutdownSteamVr();
     bool isSteamVrRunning();
@@ -83,9 +88,10 @@ private:
     bool m_steamStarting = false;
 
     ProcessNames m_names;
-    int m_stopWaitLimitMs = kStopWaitLimitMs;
+    std::atomic<int> m_stopWaitLimitMs{kStopWaitLimitMs}; // read by a stop on a worker thread
     std::atomic<int> m_pollerLimitMs{kPollerLimitMs}; // read by the pollers
-    int m_settleMs = 2500;
+    std::atomic<int> m_settleMs{2500};
+    std::mutex m_sessionMutex; // guards m_vrSession: a stop on a worker thread ends the session
     QElapsedTimer m_vrSession; // valid while a SteamVR session is open
     QAtomicInt m_activePollers = 0;
 };

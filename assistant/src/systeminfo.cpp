@@ -95,10 +95,7 @@ void SystemInfo::collect()
         QList<Adapter> adapters;
         for (const auto& a : *found)
             adapters.append(Adapter{fromStd(a.name), a.vendorId, a.deviceId, a.dedicatedVideoMemory});
-        const AdapterClasses classes = classifyAdapters(adapters);
-        m_integratedGraphics = classes.integratedGraphics;
-        m_discreteGraphics = classes.discreteGraphics;
-        m_vram = classes.vram;
+        setAdapters(adapters);
     }
     qInfo() << "system info: os" << m_os << "cpu" << m_cpu << m_ram << "directX" << m_directX
             << "integrated" << m_integratedGraphics << "discrete" << m_discreteGraphics << "vram" << m_vram;
@@ -124,6 +121,14 @@ QString SystemInfo::minimumSystem() const { return QStringLiteral("Windows 10");
 QString SystemInfo::recommendedSystem() const { return QStringLiteral("Windows 10/11"); }
 QString SystemInfo::minimumMemory() const { return QStringLiteral("8 GB RAM"); }
 QString SystemInfo::recommendedMemory() const { return QStringLiteral("16 GB RAM"); }
+
+void SystemInfo::setAdapters(const QList<Adapter>& adapters)
+{
+    const AdapterClasses classes = classifyAdapters(adapters);
+    m_integratedGraphics = classes.integratedGraphics;
+    m_discreteGraphics = classes.discreteGraphics;
+    m_vram = classes.vram;
+}
 
 void SystemInfo::setDeviceSN(const QString& sn)
 {

@@ -64,6 +64,9 @@ public:
     QString minimumMemory() const;
     QString recommendedMemory() const;
 
+    // Takes these adapters in place of the ones found at creation (tests, and a
+    // caller that knows the adapters better).
+    void setAdapters(const QList<Adapter>& adapters);
     void setDeviceSN(const QString& sn);
     QJsonObject reportJson() const;
 

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
+#include <QTimer>
 
 #include <memory>
 #include <thread>
@@ -43,6 +44,7 @@ private slots:
     void pollerGivesUpAfterItsBound();
     void stopWithNothingRunningOnlyClears();
     void stopGivesUpOnASteamVrThatNeverExits();
+    void stopOnAWorkerThreadWaitsThere();
     void steamVrRunningIsDebounced();
     void restartFromAnotherThread();
     void firewallRuleHasNoMeaningHere();
@@ -371,6 +373,42 @@ void TestSteamManager::stopGivesUpOnASteamVrThatNeverExits()
     QVERIFY(t.elapsed() < 8000);
     QCOMPARE(stubborn->state(), QProcess::Running);
     QCOMPARE(externalDrivers(), QJsonArray{});
+}
+
+// The controller runs the stop on a worker thread: it waits there for
+// SteamVR's end while this thread goes on, and the session's end reaches
+// receivers here.
+void TestSteamManager::stopOnAWorkerThreadWaitsThere()
+{
+    FakeProcesses p;
+    QVERIFY(p.start(m_vrBin + "/vrserver" + m_suffix, {"--linger-ms", "700"}));
+    QVERIFY(p.start(m_vrBin + "/vrmonitor" + m_suffix));
+    QTRY_VERIFY(SystemInfo::isProcessRunning("vrmonitor" + m_suffix + ".exe"));
+    auto m = makeManager();
+    QVERIFY(m->isSteamVrRunning()); // a session is open
+    QObject receiver;
+    QThread* deliveredOn = nullptr;
+    connect(m.get(), &SteamManager::steamAppChange, &receiver, [&] { deliveredOn = QThread::currentThread(); });
+    writeVrpath({QCoreApplication::applicationDirPath()});
+
+    QAtomicInt returned = 0;
+    bool goneOnReturn = false;
+    std::thread worker([&] {
+        m->stopSteamVROnThisThread();
+        goneOnReturn = !SystemInfo::isProcessRunning("vrserver" + m_suffix + ".exe");
+        returned = 1;
+    });
+    int turns = 0;
+    QTimer turn;
+    connect(&turn, &QTimer::timeout, [&] { ++turns; });
+    turn.start(10);
+    QTRY_VERIFY_WITH_TIMEOUT(returned.loadAcquire() == 1, 10000);
+    worker.join();
+    QVERIFY2(goneOnReturn, "returns only when SteamVR has ended");
+    QVERIFY2(turns >= 30, qPrintable(QString::number(turns)));
+    QVERIFY(QFileInfo::exists(m_vrBin + "/shutdown.flag"));
+    QCOMPARE(externalDrivers(), QJsonArray{});
+    QTRY_COMPARE(deliveredOn, QThread::currentThread());
 }
 
 void TestSteamManager::steamVrRunningIsDebounced()
