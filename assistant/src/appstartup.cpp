@@ -87,11 +87,6 @@ void registerWindowType()
     qmlRegisterType<FramelessQuickWindow>("QtShark.Window", 1, 0, "FramelessWindow");
 }
 
-void declareControllerModule()
-{
-    qmlRegisterModule("NerevManager", 1, 0);
-}
-
 bool openGLAvailable()
 {
     QOpenGLContext context;

@@ -44,12 +44,6 @@ void enableHighDpiScaling();
 // Registers FramelessQuickWindow as "FramelessWindow" in "QtShark.Window" 1.0.
 void registerWindowType();
 
-// Declares the module "NerevManager" 1.0 that the pages import for the
-// controller's enumerations, so the main window loads even where the
-// controller's type is not registered with it (builds without the
-// controller); registering "NerevManagerCLS" later fills it.
-void declareControllerModule();
-
 // Whether Qt Quick can draw with OpenGL here: a context of version 2 or later
 // (or OpenGL ES) that can be made current.
 bool openGLAvailable();

@@ -31,7 +31,6 @@ int main(int argc, char *argv[])
 
     QQmlApplicationEngine engine;
     AppStartup::registerWindowType();
-    AppStartup::declareControllerModule();
 
     // Kept for the life of the process: while it is held, a second start
     // only shows the notice window.

@@ -67,7 +67,6 @@ int fitMainWindow()
 {
     AppStartup::applyApplicationFont(*qGuiApp);
     AppStartup::registerWindowType();
-    AppStartup::declareControllerModule();
     registerStandInNerevManager();
     AppStartup::chooseSceneGraphBackend();
 

@@ -18,11 +18,10 @@ public slots:
     }
     void qmlEngineAvailable(QQmlEngine *)
     {
-        // In the program's order: the window type and the module first, the
+        // In the program's order: the window type first, the
         // controller's type (here its stand-in) later.
         static const bool registered = [] {
             AppStartup::registerWindowType();
-            AppStartup::declareControllerModule();
             return true;
         }();
         Q_UNUSED(registered)
