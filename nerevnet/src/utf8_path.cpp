@@ -1,8 +1,7 @@
 #include "utf8_path.h"
 
-#include <fmt/format.h>
-
 #include <cstdint>
+#include <cstdio>
 
 namespace nerevnet {
 namespace {
@@ -69,7 +68,9 @@ std::string printableUtf8(std::string_view text)
     for (size_t i = 0; i < text.size();) {
         const size_t n = sequenceLength(text, i);
         if (n == 0) {
-            out += fmt::format("\\x{:02X}", static_cast<uint8_t>(text[i]));
+            char hex[5];
+            std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned>(static_cast<uint8_t>(text[i])));
+            out += hex;
             ++i;
         } else {
             out.append(text, i, n);
