@@ -93,6 +93,29 @@ static int writeRecording(const char* path)
     return 1;
 }
 
+/* Registers the C callbacks, sends "abc", replays until `wanted` packets have
+ * arrived (5 s at most), then stops and shuts the instance down. */
+static void replayAndShutdown(NerevnetHandle handle, Received* received, int wanted)
+{
+    memset(received, 0, sizeof *received);
+    NerevnetCallbacks callbacks;
+    memset(&callbacks, 0, sizeof callbacks);
+    callbacks.onStart = onStart;
+    callbacks.onConnectStatus = onConnectStatus;
+    callbacks.onEvent = onEvent;
+    callbacks.onReceivePacket = onReceivePacket;
+    callbacks.onStop = onStop;
+    nerevnet_setCallback(handle, &callbacks, received);
+
+    CHECK(nerevnet_isConnected(handle));
+    CHECK(nerevnet_sendMessage(handle, "abc", 3, true) == 3);
+    CHECK(nerevnet_start(handle, "127.0.0.1", 9000, NULL) == 0);
+    for (int i = 0; i < 500 && received->packets < wanted; ++i)
+        sleepMs(10);
+    nerevnet_stop(handle);
+    nerevnet_shutdown(handle);
+}
+
 static int replay(void)
 {
     const char* path = "c_host_replay.h264";
@@ -115,24 +138,7 @@ static int replay(void)
         return 1;
 
     Received received;
-    memset(&received, 0, sizeof received);
-    NerevnetCallbacks callbacks;
-    memset(&callbacks, 0, sizeof callbacks);
-    callbacks.onStart = onStart;
-    callbacks.onConnectStatus = onConnectStatus;
-    callbacks.onEvent = onEvent;
-    callbacks.onReceivePacket = onReceivePacket;
-    callbacks.onStop = onStop;
-    nerevnet_setCallback(handle, &callbacks, &received);
-
-    CHECK(nerevnet_isConnected(handle));
-    CHECK(nerevnet_sendMessage(handle, "abc", 3, true) == 3);
-    CHECK(nerevnet_start(handle, "127.0.0.1", 9000, NULL) == 0);
-    for (int i = 0; i < 500 && received.packets < 6; ++i)
-        sleepMs(10);
-    nerevnet_stop(handle);
-    nerevnet_shutdown(handle);
-
+    replayAndShutdown(handle, &received, 6);
     CHECK(received.starts == 1);
     CHECK(received.connected == 1);
     CHECK(received.requireIdr == 1);
@@ -304,17 +310,7 @@ static int utf8(void)
     if (!handle)
         return 1;
     Received received;
-    memset(&received, 0, sizeof received);
-    NerevnetCallbacks callbacks;
-    memset(&callbacks, 0, sizeof callbacks);
-    callbacks.onReceivePacket = onReceivePacket;
-    nerevnet_setCallback(handle, &callbacks, &received);
-    CHECK(nerevnet_sendMessage(handle, "abc", 3, true) == 3);
-    CHECK(nerevnet_start(handle, "127.0.0.1", 9000, NULL) == 0);
-    for (int i = 0; i < 500 && received.packets < 3; ++i)
-        sleepMs(10);
-    nerevnet_stop(handle);
-    nerevnet_shutdown(handle);
+    replayAndShutdown(handle, &received, 3);
     CHECK(received.packets >= 3);
     CHECK(received.badPacket == 0);
 

@@ -1,6 +1,7 @@
 #include "child_process.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -116,6 +117,29 @@ bool ChildProcess::wait(std::chrono::milliseconds timeout)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+#endif
+}
+
+ScopedEnv::ScopedEnv(const char *name, const std::string &value) : m_name(name)
+{
+    if (const char *old = std::getenv(name)) {
+        m_had = true;
+        m_old = old;
+    }
+    set(value);
+}
+
+ScopedEnv::~ScopedEnv()
+{
+    set(m_had ? m_old : std::string());
+}
+
+void ScopedEnv::set(const std::string &value)
+{
+#ifdef _WIN32
+    _putenv_s(m_name, value.c_str());
+#else
+    setenv(m_name, value.c_str(), 1);
 #endif
 }
 

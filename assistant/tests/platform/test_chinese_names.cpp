@@ -44,33 +44,6 @@ std::string readText(const fs::path &file)
     return text.str();
 }
 
-// Sets an environment variable (UTF-8) for one test and puts the old value back.
-class ScopedEnv {
-public:
-    ScopedEnv(const char *name, const std::string &value) : m_name(name)
-    {
-        if (const char *old = std::getenv(name)) {
-            m_had = true;
-            m_old = old;
-        }
-        set(value);
-    }
-    ~ScopedEnv() { set(m_had ? m_old : std::string()); }
-
-private:
-    void set(const std::string &value)
-    {
-#ifdef _WIN32
-        _putenv_s(m_name, value.c_str());
-#else
-        setenv(m_name, value.c_str(), 1);
-#endif
-    }
-    const char *m_name;
-    bool m_had = false;
-    std::string m_old;
-};
-
 } // namespace
 
 #ifdef _WIN32
