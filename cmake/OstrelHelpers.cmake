@@ -19,3 +19,11 @@ macro(ostrel_find_gtest)
     find_package(GTest REQUIRED)
   endif()
 endmacro()
+
+# In the Windows leg, makes test `name` run in the Chinese code page 936, as on
+# a Chinese Windows. Wine takes its ANSI and OEM code pages from LC_ALL; it
+# maps file names through the same locale, which scripts/bootstrap generates.
+# OSTREL_EXPECT_ACP lets the program check that it got the code page.
+function(ostrel_chinese_code_page name)
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "LC_ALL=zh_CN.UTF-8;OSTREL_EXPECT_ACP=936")
+endfunction()

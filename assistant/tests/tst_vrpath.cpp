@@ -69,6 +69,29 @@ private slots:
         QVERIFY(m_store.hasExternalDrivers(m_home.path()));
     }
 
+    // A user called 张伟 with SteamVR and the assistant in Chinese folders.
+    void chineseHomeRuntimeAndDriverFolders()
+    {
+        const QString home = m_home.path() + QString::fromUtf8("/用户/张伟");
+        const QString chineseFile = QString::fromStdString(platform::openvrPathRegistryFile(home.toStdString()));
+        QVERIFY(QDir().mkpath(QFileInfo(chineseFile).absolutePath()));
+        QFile out(chineseFile);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write("{\"external_drivers\": [], \"runtime\": [\"D:/游戏/SteamVR\"]}");
+        out.close();
+
+        QString runtime;
+        QVERIFY(m_store.setExternalDrivers(QString::fromUtf8("D:/串流助手"), home, runtime));
+        QCOMPARE(runtime, QString::fromUtf8("D:/游戏/SteamVR"));
+        QVERIFY(m_store.hasExternalDrivers(home));
+        QFile in(chineseFile);
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        const QJsonObject written = QJsonDocument::fromJson(in.readAll()).object();
+        QCOMPARE(written.value("external_drivers").toArray(), QJsonArray({ QString::fromUtf8("D:/串流助手") }));
+        m_store.clearExternalDrivers(QString(), home);
+        QVERIFY(!m_store.hasExternalDrivers(home));
+    }
+
     void emptyRuntimeLeavesTheRuntimePath()
     {
         write(R"({"runtime": [], "external_drivers": []})");

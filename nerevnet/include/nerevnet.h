@@ -12,6 +12,13 @@
  *   -> nerevnet_sendMessage / nerevnet_sendPacket / nerevnet_isConnected
  *   -> nerevnet_stop -> nerevnet_shutdown
  * Callbacks arrive on the instance's network threads.
+ *
+ * Paths (logDir, config.mock.filePath) are UTF-8 on every platform, as Qt's
+ * toUtf8() and most C++ code produce them. On Windows the library converts
+ * them to UTF-16 and opens files through the wide file functions, so folders
+ * such as C:\Users\张伟 work whatever the ANSI code page. A path that is not
+ * UTF-8 is refused with the code of its use (105 for logDir at the first
+ * start-up, 202 for the debug folder, 4 for the recording) and a log line.
  */
 #ifndef NEREVNET_H
 #define NEREVNET_H
@@ -97,7 +104,7 @@ typedef enum NerevnetLogLevel {
 
 /* Settings of the file-replay driver. */
 typedef struct NerevnetMockConfig {
-    const char* filePath; /* the recording (H.264/H.265 Annex B byte stream) */
+    const char* filePath; /* the recording (H.264/H.265 Annex B byte stream), UTF-8 */
 } NerevnetMockConfig;
 
 /* Driver-specific settings; only mock.filePath is read by this library, the
@@ -113,7 +120,7 @@ typedef struct NerevnetStartupConfig {
     int32_t networkType;       /* NetworkType */
     int32_t reconnectInterval; /* seconds before a failed or lost transport starts again */
     int32_t role;              /* 1 = server, any other value = client */
-    const char* logDir;        /* log file and debug directory; null or "" = current directory */
+    const char* logDir;        /* log file and debug directory, UTF-8; null or "" = current directory */
     int32_t logLevel;          /* NerevnetLogLevel; other values count as info */
     bool debug;                /* dump all traffic to files and log at debug level */
     NerevnetDriverConfig config;

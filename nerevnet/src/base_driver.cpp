@@ -2,6 +2,7 @@
 
 #include "codes.h"
 #include "logger.h"
+#include "utf8_path.h"
 
 #include <fmt/format.h>
 
@@ -119,9 +120,13 @@ int32_t BaseDriver::initBase(const NerevnetStartupConfig* config)
 #endif
         const std::string stamp = fmt::format("NerevNetDebug/{:0>2}-{:0>2}_{:0>2}-{:0>2}-{:0>2}", local.tm_mon + 1,
                                               local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
-        std::filesystem::path dir = std::filesystem::u8path(stamp);
+        if (!isValidUtf8(m_logDir)) {
+            NLOG_ERROR("Create debug dir fail: {} (logDir is not UTF-8)", printableUtf8(m_logDir) + "/" + stamp);
+            return code(ErrorCode::CreateDebugDirectoryFail);
+        }
+        std::filesystem::path dir = pathFromUtf8(stamp);
         if (!m_logDir.empty())
-            dir = std::filesystem::u8path(m_logDir) / dir;
+            dir = pathFromUtf8(m_logDir) / dir;
         m_debugDir = dir.u8string();
         NLOG_INFO("Create debug dir: {}", m_debugDir);
         std::error_code ec;
@@ -141,7 +146,7 @@ void BaseDriver::dump(const char* name, const void* data, size_t length)
     std::lock_guard<std::mutex> lock(m_dumpLock);
     auto it = m_debugFiles.find(name);
     if (it == m_debugFiles.end()) {
-        const auto path = std::filesystem::u8path(m_debugDir) / name;
+        const auto path = pathFromUtf8(m_debugDir) / name;
         auto file = std::make_shared<std::ofstream>(path, std::ios::binary | std::ios::trunc);
         it = m_debugFiles.emplace(name, std::move(file)).first;
     }

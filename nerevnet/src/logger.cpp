@@ -1,12 +1,14 @@
 #include "logger.h"
 
 #include "codes.h"
+#include "utf8_path.h"
 
 #include <spdlog/sinks/daily_file_sink.h>
 
 #include <atomic>
 #include <filesystem>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 namespace nerevnet {
@@ -32,6 +34,20 @@ LoggerState& state()
 {
     static LoggerState* s = new LoggerState;
     return *s;
+}
+
+// spdlog's file names are the platform's native path strings (UTF-16 on
+// Windows), so a path reaches spdlog without passing through a code page.
+static_assert(std::is_same_v<spdlog::filename_t, std::filesystem::path::string_type>,
+              "spdlog must take native file names");
+
+// Why the logger could not be created, while there is none: to spdlog's
+// console logger and to the host's log callback if one is waiting.
+void reportWithoutLogger(const LoggerState& s, const std::string& text)
+{
+    s.fallback->error("{}", text);
+    if (s.pendingCallback)
+        s.pendingCallback(static_cast<int32_t>(spdlog::level::err), text.c_str(), s.pendingUser);
 }
 
 } // namespace
@@ -64,11 +80,16 @@ int32_t createLogger(const NerevnetStartupConfig& config)
     LoggerState& s = state();
     if (s.own)
         return code(ErrorCode::Success);
+    const std::string_view logDir = config.logDir ? config.logDir : "";
+    if (!isValidUtf8(logDir)) {
+        reportWithoutLogger(s, "Create logger fail, logDir is not UTF-8: " + printableUtf8(logDir));
+        return code(ErrorCode::InitLoggerFail);
+    }
     try {
-        std::string fileName = "nerevnet.log";
-        if (config.logDir && config.logDir[0] != '\0')
-            fileName = (std::filesystem::u8path(config.logDir) / "nerevnet.log").u8string();
-        auto fileSink = std::make_shared<spdlog::sinks::daily_file_sink_mt>(fileName, 0, 0, false, kKeptFiles);
+        std::filesystem::path file = "nerevnet.log";
+        if (!logDir.empty())
+            file = pathFromUtf8(logDir) / file;
+        auto fileSink = std::make_shared<spdlog::sinks::daily_file_sink_mt>(file.native(), 0, 0, false, kKeptFiles);
         fileSink->set_pattern(kLinePattern);
         auto callbackSink = std::make_shared<NerevnetLogSinkMt>();
         std::vector<spdlog::sink_ptr> sinks{fileSink, callbackSink};
@@ -81,7 +102,11 @@ int32_t createLogger(const NerevnetStartupConfig& config)
         s.own = own;
         s.current.store(own.get(), std::memory_order_release);
         return code(ErrorCode::Success);
+    } catch (const std::exception& e) {
+        reportWithoutLogger(s, std::string("Create logger fail: ") + e.what());
+        return code(ErrorCode::InitLoggerFail);
     } catch (...) {
+        reportWithoutLogger(s, "Create logger fail");
         return code(ErrorCode::InitLoggerFail);
     }
 }

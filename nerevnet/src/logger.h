@@ -2,6 +2,13 @@
 // first successful start-up creates "nerevnet" (daily file + host callback).
 #pragma once
 
+// Every spdlog include of the library comes through this header. On Windows
+// spdlog takes file names as UTF-16 and opens them with the wide file
+// functions; the library's UTF-8 paths are converted before they reach it.
+#if defined(_WIN32) && !defined(SPDLOG_WCHAR_FILENAMES)
+#define SPDLOG_WCHAR_FILENAMES
+#endif
+
 #include "nerevnet.h"
 
 #include <spdlog/sinks/base_sink.h>
@@ -44,7 +51,9 @@ using NerevnetLogSinkMt = NerevnetLogSink<std::mutex>;
 spdlog::logger* logger();
 // True once the library's own logger exists.
 bool hasOwnLogger();
-// Creates the library's logger from a (debug-adjusted) start-up record: 0 or 105.
+// Creates the library's logger from a (debug-adjusted) start-up record: 0 or
+// 105. A logDir that is not UTF-8, or a file that cannot be opened, gives 105
+// with a line for the console and the host's pending log callback.
 int32_t createLogger(const NerevnetStartupConfig& config);
 // Installs the host's log callback now, or keeps it until the logger exists.
 void setLogCallback(NerevnetLogCallback callback, void* user);

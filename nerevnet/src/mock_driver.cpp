@@ -2,10 +2,11 @@
 
 #include "codes.h"
 #include "logger.h"
+#include "utf8_path.h"
 
 #include <chrono>
 #include <cstring>
-#include <filesystem>
+#include <string_view>
 
 namespace nerevnet {
 
@@ -41,8 +42,12 @@ int32_t MockDriver::init(NerevnetStartupConfig* config)
         NLOG_ERROR("Invalid param: NerevnetStartupConfig.config.mock.filePath");
         return code(ErrorCode::InvalidParam);
     }
-    const char* path = config->config.mock.filePath;
-    m_file.open(std::filesystem::u8path(path), std::ios::binary);
+    const std::string_view path = config->config.mock.filePath;
+    if (!isValidUtf8(path)) {
+        NLOG_ERROR("Open file fail: {} (the path is not UTF-8)", printableUtf8(path));
+        return code(ErrorCode::InvalidParam);
+    }
+    m_file.open(pathFromUtf8(path), std::ios::binary);
     if (!m_file.is_open()) {
         NLOG_ERROR("Open file fail: {}", path);
         return code(ErrorCode::InvalidParam);

@@ -74,6 +74,10 @@ NEREVNET_API bool nerevnet_isSupportMultiInstance(int32_t networkType)
 
 NEREVNET_API NerevnetHandle nerevnet_startup(const NerevnetStartupConfig* config, int32_t* error)
 {
+    // startup() stores a code on every path it returns by; a start-up ended by
+    // an exception must not leave the host's earlier value (often 0) behind.
+    if (error)
+        *error = NerevnetErrorCode_DriverInternalError;
     NerevnetHandle handle = guarded("nerevnet_startup", NerevnetHandle{nullptr}, [&] {
         return nerevnet::startup(config, error);
     });

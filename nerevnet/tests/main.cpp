@@ -20,13 +20,15 @@ public:
         // NEREVNET_DEBUG from the caller's shell must not change the tests.
         m_env = std::make_unique<ScopedEnv>("NEREVNET_DEBUG", nullptr);
         m_dir = std::make_unique<TempDir>();
-        g_processLog.logDir = (m_dir->path() / "logs").u8string();
-        g_processLog.recording = (m_dir->path() / "first.h264").u8string();
-        writeFile(g_processLog.recording, annexB({{0x67, 1, 2, 3}, {0x68, 4, 5, 6}}));
+        g_processLog.logDir = m_dir->path() / fs::u8path(u8"日志 logs");
+        const fs::path recording = m_dir->path() / fs::u8path(u8"首个录像.h264");
+        g_processLog.recording = recording.u8string();
+        writeFile(recording, annexB({{0x67, 1, 2, 3}, {0x68, 4, 5, 6}}));
 
         nerevnet_setLogCallback(&LogCapture::callback, &LogCapture::instance());
         NerevnetStartupConfig config = makeConfig(NetworkType_Mock, g_processLog.recording.c_str());
-        config.logDir = g_processLog.logDir.c_str();
+        const std::string logDir = g_processLog.logDir.u8string();
+        config.logDir = logDir.c_str();
         config.logLevel = NerevnetLogLevel_Debug;
         int32_t error = -1;
         NerevnetHandle handle = nerevnet_startup(&config, &error);

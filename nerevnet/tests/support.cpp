@@ -117,7 +117,7 @@ size_t LogCapture::count(size_t mark, const std::string& text) const
     return n;
 }
 
-std::string logFileName(const fs::path& dir)
+fs::path logFileName(const fs::path& dir)
 {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -129,7 +129,7 @@ std::string logFileName(const fs::path& dir)
     char name[64];
     std::snprintf(name, sizeof(name), "nerevnet_%04d-%02d-%02d.log", local.tm_year + 1900, local.tm_mon + 1,
                   local.tm_mday);
-    return (dir / name).u8string();
+    return dir / name;
 }
 
 bool waitFor(const std::function<bool()>& pred, std::chrono::milliseconds timeout)

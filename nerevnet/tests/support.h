@@ -61,15 +61,16 @@ private:
 
 // State made by the test program's environment before any test runs: the
 // first start-up of the process fixes the library's log file.
+// Its folders have Chinese names, as under a Chinese user name.
 struct ProcessLog {
-    std::string logDir;
-    std::string logFile;
-    std::string recording;
+    fs::path logDir;
+    fs::path logFile;
+    std::string recording; // UTF-8
 };
 const ProcessLog& processLog();
 
 // Local date as the daily log file names it.
-std::string logFileName(const fs::path& dir);
+fs::path logFileName(const fs::path& dir);
 
 // Waits until pred() holds or the timeout passes; returns pred().
 bool waitFor(const std::function<bool()>& pred, std::chrono::milliseconds timeout = std::chrono::seconds(5));

@@ -36,9 +36,9 @@ TEST(Logger, DailyFileIsNamedByTheDateInTheConfiguredDirectory)
 {
     const fs::path expected = processLog().logFile;
     ASSERT_TRUE(fs::exists(expected)) << expected;
-    EXPECT_EQ(fs::path(processLog().logDir), expected.parent_path());
+    EXPECT_EQ(processLog().logDir, expected.parent_path());
     EXPECT_TRUE(std::regex_match(expected.filename().u8string(), std::regex(R"(nerevnet_\d{4}-\d{2}-\d{2}\.log)")));
-    EXPECT_FALSE(fs::exists(fs::path(processLog().logDir) / "nerevnet.log")) << "only the dated file is written";
+    EXPECT_FALSE(fs::exists(processLog().logDir / "nerevnet.log")) << "only the dated file is written";
 }
 
 TEST(Logger, LinesFollowThePattern)

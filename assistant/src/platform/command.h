@@ -8,7 +8,8 @@ struct CommandResult {
     bool started = false;       // false: the pipe or the process could not be made
     bool pipeFailed = false;    // it was the pipe that could not be made
     int exitCode = -1;
-    std::string output;         // standard output and error, the bytes as read
+    std::string output;         // standard output and error as UTF-8 (Win32: converted from
+                                // the console code page the child wrote in; Linux: as read)
     std::string error;          // why it did not start, for the log
 };
 

@@ -1,7 +1,10 @@
 // The Qt-free platform layer of the assistant. Everything the program needs
 // from the operating system sits behind these small headers; the backend
 // (posix/ or win32/) is chosen at build time. Strings are UTF-8, results are
-// plain structs, and a facility the system lacks answers empty or false.
+// plain structs, and a facility the system lacks answers empty or false. The
+// Win32 backend converts UTF-8 to UTF-16 at its boundary and calls only wide
+// functions (win32/win32_text.h), so file names, registry values, process
+// paths and object names keep every character whatever the ANSI code page.
 #pragma once
 
 #include "platform/audio.h"

@@ -20,7 +20,8 @@ struct ShellResult {
     Wait wait = Wait::NotWaited;
 };
 
-// Win32: ShellExecuteExA when waitMs > 0 (process handle kept), else ShellExecuteW.
+// Win32: ShellExecuteExW when waitMs > 0 (process handle kept), else ShellExecuteW; every
+// text goes in as UTF-16.
 // Linux: the file is executed directly ("runas" is treated as "open"); a process not
 // waited for is started detached.
 ShellResult shellExecute(const ShellRequest &request);

@@ -1,6 +1,7 @@
 #include "child_process.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -24,7 +25,7 @@ std::string selfPath()
 #ifdef _WIN32
     wchar_t buffer[MAX_PATH * 4];
     const DWORD n = GetModuleFileNameW(nullptr, buffer, MAX_PATH * 4);
-    return std::filesystem::path(std::wstring(buffer, n)).string();
+    return std::filesystem::path(std::wstring(buffer, n)).u8string();
 #else
     return std::filesystem::read_symlink("/proc/self/exe").string();
 #endif
@@ -44,9 +45,9 @@ bool ChildProcess::start(const std::vector<std::string> &args)
 {
     const std::string exe = selfPath();
 #ifdef _WIN32
-    std::wstring commandLine = L"\"" + std::filesystem::path(exe).wstring() + L"\" --child";
+    std::wstring commandLine = L"\"" + std::filesystem::u8path(exe).wstring() + L"\" --child";
     for (const std::string &arg : args)
-        commandLine += L" \"" + std::filesystem::path(arg).wstring() + L"\"";
+        commandLine += L" \"" + std::filesystem::u8path(arg).wstring() + L"\"";
     STARTUPINFOW si {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi {};
@@ -116,6 +117,46 @@ bool ChildProcess::wait(std::chrono::milliseconds timeout)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+#endif
+}
+
+ScopedEnv::ScopedEnv(const char *name, const std::string &value) : m_name(name)
+{
+    if (const char *old = std::getenv(name)) {
+        m_had = true;
+        m_old = old;
+    }
+    set(value);
+}
+
+ScopedEnv::~ScopedEnv()
+{
+    set(m_had ? m_old : std::string());
+}
+
+void ScopedEnv::set(const std::string &value)
+{
+#ifdef _WIN32
+    _putenv_s(m_name, value.c_str());
+#else
+    setenv(m_name, value.c_str(), 1);
+#endif
+}
+
+std::string inConsoleCodePage(const std::string &utf8)
+{
+#ifdef _WIN32
+    const std::wstring wide = std::filesystem::u8path(utf8).wstring();
+    const UINT console = GetConsoleOutputCP();
+    const UINT codePage = console ? console : GetOEMCP();
+    const int n = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
+                                      nullptr);
+    std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0)
+        WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), &out[0], n, nullptr, nullptr);
+    return out;
+#else
+    return utf8;
 #endif
 }
 

@@ -39,7 +39,8 @@ public:
     TempFolder();
     ~TempFolder();
     const std::filesystem::path &path() const { return m_path; }
-    std::filesystem::path file(const std::string &name) const { return m_path / name; }
+    // `name` is UTF-8.
+    std::filesystem::path file(const std::string &name) const { return m_path / std::filesystem::u8path(name); }
 
 private:
     std::filesystem::path m_path;
@@ -51,6 +52,26 @@ std::string waitForFile(const std::filesystem::path &file, std::chrono::millisec
 void writeFileAtomically(const std::filesystem::path &file, const std::string &text);
 // A name unique to this process and call, e.g. "ostrel_test_block_4711_3".
 std::string uniqueName(const std::string &stem);
+
+// Sets an environment variable for one test and puts the old value back.
+class ScopedEnv {
+public:
+    ScopedEnv(const char *name, const std::string &value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv &) = delete;
+    ScopedEnv &operator=(const ScopedEnv &) = delete;
+
+private:
+    void set(const std::string &value);
+    const char *m_name;
+    bool m_had = false;
+    std::string m_old;
+};
+
+// UTF-8 text as a console program writes it into a pipe. Win32: in the output
+// code page of its console, or the OEM code page when it has none (936 on a
+// Chinese system); characters that code page lacks become "?". Elsewhere unchanged.
+std::string inConsoleCodePage(const std::string &utf8);
 
 // Role entry point used by main(); returns the child's exit code.
 int runChildRole(const std::vector<std::string> &args);

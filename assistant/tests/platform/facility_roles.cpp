@@ -91,6 +91,15 @@ int facilityRole(const std::vector<std::string> &a)
         std::fflush(stdout);
         return 0;
     }
+    if (a[0] == "console" && a.size() > 1) {
+#ifdef _WIN32
+        _setmode(_fileno(stdout), _O_BINARY);
+#endif
+        const std::string text = inConsoleCodePage(waitForFile(a[1], std::chrono::seconds(5)));
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        std::fflush(stdout);
+        return 0;
+    }
     if (a[0] == "listen" && a.size() > 1)
         return socketRole(a, true);
     if (a[0] == "connect" && a.size() > 2)

@@ -14,6 +14,10 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
@@ -62,10 +66,11 @@ struct NamedChild {
     fs::path path;
     std::uint32_t pid = 0;
 
-    bool start(const testsupport::TempFolder &dir, const std::string &stem, const std::string &role)
+    // `stem` is UTF-8.
+    bool start(const fs::path &folder, const std::string &stem, const std::string &role)
     {
         name = testsupport::uniqueName(stem) + kExe;
-        path = dir.file(name);
+        path = folder / fs::u8path(name);
         fs::copy_file(selfPath(), path);
         platform::ShellRequest request;
         request.file = path.u8string();
@@ -106,7 +111,7 @@ TEST(ProcessTable, CopyUnderAWatchedNameIsSeenWithItsPathAndEnded)
 {
     testsupport::TempFolder dir;
     NamedChild child;
-    ASSERT_TRUE(child.start(dir, "vrmonitor", "linger 20000"));
+    ASSERT_TRUE(child.start(dir.path(), "vrmonitor", "linger 20000"));
     EXPECT_EQ(pidsNamed(child.name).size(), 1u);
     const fs::path reported = fs::u8path(platform::processExecutablePath(child.pid));
     EXPECT_TRUE(fs::equivalent(reported, child.path)) << reported << " vs " << child.path;
@@ -162,11 +167,11 @@ TEST(TcpPorts, ListeningAndConnectedSocketsBelongToTheirProcesses)
 {
     testsupport::TempFolder dir;
     NamedChild server, client;
-    ASSERT_TRUE(server.start(dir, "adbsrv", "listen " + dir.file("port").u8string()));
+    ASSERT_TRUE(server.start(dir.path(), "adbsrv", "listen " + dir.file("port").u8string()));
     const std::string portText = testsupport::waitForFile(dir.file("port"), 10s);
     ASSERT_FALSE(portText.empty());
     const auto port = static_cast<std::uint16_t>(std::stoi(portText));
-    ASSERT_TRUE(client.start(dir, "adbcli", "connect " + portText + " " + dir.file("client").u8string()));
+    ASSERT_TRUE(client.start(dir.path(), "adbcli", "connect " + portText + " " + dir.file("client").u8string()));
     const std::string clientText = testsupport::waitForFile(dir.file("client"), 10s);
     ASSERT_FALSE(clientText.empty());
     const auto clientPort = static_cast<std::uint16_t>(std::stoi(clientText));
@@ -221,3 +226,63 @@ TEST(Shell, WaitsForTheProcessOrTimesOut)
     missing.file = dir.file("no-such-tool" + kExe).u8string();
     EXPECT_FALSE(platform::shellExecute(missing).started);
 }
+
+// A user named 张伟 whose programs live below his Chinese folders. The child
+// ends by itself: under Wine a console program that is killed sometimes
+// leaves its console host behind, holding the test's output pipe open.
+TEST(ChineseNames, ProgramInAChineseFolderIsSeenWithItsPath)
+{
+    testsupport::TempFolder dir;
+    const fs::path folder = dir.file(u8"张伟 的程序𠮷");
+    fs::create_directories(folder);
+    NamedChild child;
+    ASSERT_TRUE(child.start(folder, u8"串流助手", "linger 3000"));
+    EXPECT_EQ(pidsNamed(child.name).size(), 1u) << "listed under its Chinese name";
+    // A process is listed a moment before its executable module can be read.
+    std::string reported;
+    EXPECT_TRUE(waitUntil([&] { return !(reported = platform::processExecutablePath(child.pid)).empty(); }));
+    EXPECT_EQ(fs::u8path(reported).filename().u8string(), child.name);
+    EXPECT_TRUE(fs::equivalent(fs::u8path(reported), child.path)) << reported;
+    EXPECT_TRUE(waitUntil([&] { return pidsNamed(child.name).empty(); }));
+    child.pid = 0;
+}
+
+TEST(ChineseNames, CommandLineNamesAProgramInAChineseFolder)
+{
+    testsupport::TempFolder dir;
+    const fs::path program = dir.file(u8"游戏") / fs::u8path(u8"工具" + kExe);
+    fs::create_directories(program.parent_path());
+    fs::copy_file(selfPath(), program);
+    const auto r = platform::runCommand(quoted(program) + " --child print 25");
+    ASSERT_TRUE(r.started) << r.error;
+    EXPECT_EQ(r.output, testsupport::printPattern(25));
+}
+
+// What a console program prints comes back as UTF-8, as netsh's answer naming
+// a SteamVR folder below D:\游戏 must.
+TEST(ChineseNames, ConsoleProgramOutputComesBackAsUtf8)
+{
+    testsupport::TempFolder dir;
+#ifdef _WIN32
+    // The console code page holds Chinese only on a Chinese system.
+    const std::string text = GetOEMCP() == 936 ? u8"D:\\游戏\\SteamVR 张伟\r\n" : u8"D:\\Spiele\\Grüße\r\n";
+#else
+    const std::string text = u8"/home/张伟/游戏/SteamVR 𠮷\n";
+#endif
+    testsupport::writeFileAtomically(dir.file("text"), text);
+    const auto r = platform::runCommand(quoted(selfPath()) + " --child console " + quoted(dir.file("text")));
+    ASSERT_TRUE(r.started) << r.error;
+    EXPECT_EQ(r.output, text);
+}
+
+#ifdef _WIN32
+TEST(ChineseNames, CmdEchoOfChineseTextComesBackAsUtf8)
+{
+    if (GetOEMCP() != 936 || GetACP() != 936)
+        GTEST_SKIP() << "needs the Chinese code page (the Windows leg's Chinese entry)";
+    const std::string text = u8"D:\\游戏\\SteamVR 张伟";
+    const auto r = platform::runCommand("cmd /c echo " + text);
+    ASSERT_TRUE(r.started) << r.error;
+    EXPECT_EQ(r.output, text + "\r\n");
+}
+#endif

@@ -33,40 +33,6 @@ void writeFile(const fs::path &p, const std::string &text)
     std::ofstream(p, std::ios::binary) << text;
 }
 
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnv
-{
-public:
-    ScopedEnv(const char *name, const std::string &value) : m_name(name)
-    {
-        if (const char *old = std::getenv(name)) {
-            m_had = true;
-            m_old = old;
-        }
-        set(value);
-    }
-    ~ScopedEnv()
-    {
-        if (m_had)
-            set(m_old);
-        else
-            set("");
-    }
-
-private:
-    void set(const std::string &value)
-    {
-#ifdef _WIN32
-        _putenv_s(m_name, value.c_str());
-#else
-        setenv(m_name, value.c_str(), 1);
-#endif
-    }
-    const char *m_name;
-    bool m_had = false;
-    std::string m_old;
-};
-
 } // namespace
 
 TEST(SystemFacts, ProcessorAndSystemNamesAreKnown)
@@ -115,7 +81,7 @@ TEST(Registry, LinuxHasNoneButAnswersTheKnownKeysFromItsFiles)
 TEST(SteamFolders, FoundBelowHomeWithSteamVrInASecondLibrary)
 {
     testsupport::TempFolder home;
-    ScopedEnv env("HOME", home.path().string());
+    testsupport::ScopedEnv env("HOME", home.path().string());
     EXPECT_FALSE(platform::registryKeyExists(kSteamKey));
     EXPECT_FALSE(platform::registryString(kSteamKey, "InstallPath").has_value());
 
@@ -143,7 +109,7 @@ TEST(SteamFolders, FoundBelowHomeWithSteamVrInASecondLibrary)
 TEST(SteamFolders, FlatpakFolderCounts)
 {
     testsupport::TempFolder home;
-    ScopedEnv env("HOME", home.path().string());
+    testsupport::ScopedEnv env("HOME", home.path().string());
     const fs::path flatpak = home.path() / ".var/app/com.valvesoftware.Steam/.local/share/Steam";
     writeFile(flatpak / "steam.sh", "");
     EXPECT_EQ(platform::registryString(kSteamKey, "InstallPath").value_or(""), flatpak.string());
@@ -156,7 +122,7 @@ TEST(Shell, SteamUrlGoesToTheSteamProgramOnPath)
     writeFile(bin.file("steam"), "#!/bin/sh\nprintf '%s' \"$1\" > '" + record.string() + ".tmp' && mv '"
                                      + record.string() + ".tmp' '" + record.string() + "'\n");
     fs::permissions(bin.file("steam"), fs::perms::owner_all);
-    ScopedEnv path("PATH", bin.path().string() + ":/usr/bin:/bin");
+    testsupport::ScopedEnv path("PATH", bin.path().string() + ":/usr/bin:/bin");
     ASSERT_TRUE(platform::openUrlDetached("steam://rungameid/250820"));
     EXPECT_EQ(testsupport::waitForFile(record, 10s), "steam://rungameid/250820");
 }

@@ -21,7 +21,7 @@ std::optional<AudioOutput> firstAudioOutput()
         return std::nullopt;
     AudioOutput out;
     out.channels = caps.wChannels;
-    out.name = win32::narrow(caps.szPname);
+    out.name = win32::narrowField(caps.szPname);
     return out;
 }
 

@@ -50,6 +50,12 @@ CommandResult runCommand(const std::string &commandLine)
     while (ReadFile(readEnd, block, sizeof block, &n, nullptr) && n > 0)
         result.output.append(block, n);
     CloseHandle(readEnd);
+    // Console programs (cmd, netsh) write into a pipe in their console's code
+    // page: this process's console's, or for a program without a console the
+    // OEM code page of the console the child gets (936 on a Chinese system).
+    // The caller gets UTF-8, so a Chinese folder in netsh's answer survives.
+    const UINT consoleCodePage = GetConsoleOutputCP();
+    result.output = win32::utf8FromCodePage(result.output, consoleCodePage ? consoleCodePage : GetOEMCP());
 
     WaitForSingleObject(pi.hProcess, INFINITE);
     DWORD exitCode = 0;

@@ -2,6 +2,8 @@
 // registers for the device-interface broadcasts of four interface classes.
 #include "platform/device_watch.h"
 
+#include "win32_text.h"
+
 #include <windows.h>
 #include <dbt.h>
 
@@ -21,15 +23,6 @@ const GUID kInterfaceClasses[] = {
     { 0xAD498944, 0x762F, 0x11D0, { 0x8D, 0xCB, 0x00, 0xC0, 0x4F, 0xC3, 0x35, 0x8C } }, // NDIS LAN
 };
 
-std::string toUtf8(const wchar_t *text)
-{
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1)
-        return std::string();
-    std::string result(static_cast<std::size_t>(size - 1), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, &result[0], size, nullptr, nullptr);
-    return result;
-}
 } // namespace
 
 struct DeviceWatcher::Impl {
@@ -51,7 +44,7 @@ struct DeviceWatcher::Impl {
             const auto *broadcast = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_W *>(header);
             DeviceEvent event;
             event.arrived = wParam == DBT_DEVICEARRIVAL;
-            event.devicePath = toUtf8(broadcast->dbcc_name);
+            event.devicePath = win32::narrow(std::wstring(broadcast->dbcc_name));
             impl->callback(event);
         }
         return 0;

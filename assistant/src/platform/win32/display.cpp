@@ -30,7 +30,7 @@ std::optional<std::vector<DisplayAdapter>> displayAdapters()
         DXGI_ADAPTER_DESC desc{};
         if (SUCCEEDED(adapter->GetDesc(&desc))) {
             DisplayAdapter a;
-            a.name = win32::narrow(desc.Description);
+            a.name = win32::narrowField(desc.Description);
             a.vendorId = desc.VendorId;
             a.deviceId = desc.DeviceId;
             a.dedicatedVideoMemory = desc.DedicatedVideoMemory;
@@ -92,7 +92,7 @@ std::optional<std::vector<DisplayDevice>> displayDriverVersions()
             driver.cbSize = sizeof driver;
             for (DWORD j = 0; SetupDiEnumDriverInfoW(set, &info, SPDIT_COMPATDRIVER, j, &driver); ++j) {
                 DisplayDriver d;
-                d.manufacturer = win32::narrow(driver.MfgName);
+                d.manufacturer = win32::narrowField(driver.MfgName);
                 d.version = formatDriverVersion(driver.DriverVersion);
                 device.drivers.push_back(d);
             }

@@ -19,7 +19,7 @@ std::vector<ProcessEntry> listProcesses()
     for (BOOL ok = Process32FirstW(snapshot, &entry); ok; ok = Process32NextW(snapshot, &entry)) {
         ProcessEntry e;
         e.pid = entry.th32ProcessID;
-        e.name = win32::narrow(entry.szExeFile);
+        e.name = win32::narrowField(entry.szExeFile);
         out.push_back(std::move(e));
     }
     CloseHandle(snapshot);
@@ -31,12 +31,21 @@ std::string processExecutablePath(std::uint32_t pid)
     HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
     if (!process)
         return {};
-    wchar_t path[MAX_PATH] = {};
-    const DWORD n = K32GetModuleFileNameExW(process, nullptr, path, MAX_PATH);
+    // A path longer than the buffer comes back cut to its size: grow until
+    // the whole path fits (long paths reach 32767 characters).
+    std::wstring path(MAX_PATH, L'\0');
+    DWORD n = 0;
+    for (;;) {
+        n = K32GetModuleFileNameExW(process, nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (n < path.size() || path.size() >= 32768)
+            break;
+        path.resize(path.size() * 2);
+    }
     CloseHandle(process);
-    if (n == 0)
+    if (n == 0 || n >= path.size())
         return {};
-    return win32::narrow(std::wstring(path, n));
+    path.resize(n);
+    return win32::narrow(path);
 }
 
 bool terminateProcess(std::uint32_t pid)

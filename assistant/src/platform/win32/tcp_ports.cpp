@@ -18,7 +18,9 @@ std::optional<std::vector<TcpPortOwner>> tcpPortOwners(std::string *error)
         return std::nullopt;
     }
     ULONG rc = GetTcpTable2(table, &size, TRUE);
-    if (rc == ERROR_INSUFFICIENT_BUFFER) {
+    // The table can grow between the call that reports its size and the next
+    // one (a busy machine opens sockets all the time): grow a few times.
+    for (int tries = 0; rc == ERROR_INSUFFICIENT_BUFFER && tries < 5; ++tries) {
         HeapFree(heap, 0, table);
         table = static_cast<MIB_TCPTABLE2 *>(HeapAlloc(heap, 0, size));
         if (!table) {
