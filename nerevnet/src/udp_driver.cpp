@@ -458,12 +458,14 @@ void AsioUdpImpl::deliverMessages()
             if (!m_kcp) {
                 return;
             }
+            // Peek size 0 is a complete empty message: it is taken (and
+            // passed on) like any other, or it would block every later one.
             const int size = ikcp_peeksize(m_kcp);
-            if (size < 1) {
+            if (size < 0) {
                 return;
             }
-            if (m_message.size() < size_t(size)) {
-                m_message.resize(size_t(size));
+            if (m_message.size() < size_t(size) + 1) {
+                m_message.resize(size_t(size) + 1);
             }
             received = ikcp_recv(m_kcp, reinterpret_cast<char*>(m_message.data()), size);
         }
