@@ -131,6 +131,9 @@ private:
 
     std::mutex m_kcpLock;
     IKCPCB* m_kcp = nullptr;
+    // Acknowledgement progress of the conversation, under m_kcpLock.
+    uint32_t m_ackedUpTo = 0;
+    uint32_t m_lastProgress = 0;
     std::atomic<bool> m_connected{false};
 
     std::vector<uint8_t> m_datagram;

@@ -265,6 +265,14 @@ public:
         return m_received;
     }
 
+    // A deaf peer drops whatever arrives and sends nothing, as if the
+    // network between the two had gone.
+    void setDeaf(bool deaf)
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_deaf = deaf;
+    }
+
 private:
     bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
     {
@@ -293,6 +301,9 @@ private:
                     if (error) {
                         break;
                     }
+                    if (m_deaf) {
+                        continue;
+                    }
                     if (m_server && length == 6 && std::memcmp(buffer.data(), "HELLO", 6) == 0) {
                         m_remote = from;
                         m_socket.send_to(asio::buffer("HI", 3), m_remote, 0, error);
@@ -310,7 +321,7 @@ private:
                     m_received.push_back(std::move(message));
                 }
                 const uint32_t now = nowMs();
-                if (int32_t(now - nextUpdate) >= 0) {
+                if (!m_deaf && int32_t(now - nextUpdate) >= 0) {
                     ikcp_update(m_kcp, now);
                     nextUpdate += 10;
                     if (int32_t(now - nextUpdate) >= 0) {
@@ -332,6 +343,7 @@ private:
     ikcpcb* m_kcp = nullptr;
     size_t m_hellos = 0;
     size_t m_his = 0;
+    bool m_deaf = false;
     std::vector<std::string> m_received;
     std::atomic<bool> m_running{true};
     std::thread m_thread;
@@ -469,6 +481,47 @@ INSTANTIATE_TEST_SUITE_P(Udp, PlainKcpPeerRoles, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& info) {
                              return info.param ? std::string("PeerIsServer") : std::string("PeerIsClient");
                          });
+
+// While its peer is unreachable the driver keeps retransmitting: an outage
+// of two seconds ends nothing, and what was sent meanwhile arrives
+// afterwards. A peer that stays silent is given up after a few seconds.
+TEST(UdpWire, RidesOutAShortOutageAndGivesUpOnASilentPeer)
+{
+    const uint16_t port = freePortPair(3);
+    Host server(3, true);
+    ASSERT_EQ(server.start("0.0.0.0", port), 0);
+    PlainKcpPeer packets(false, port);
+    PlainKcpPeer messages(false, uint16_t(port + 1));
+    ASSERT_TRUE(packets.handshake());
+    ASSERT_TRUE(messages.handshake());
+    ASSERT_TRUE(server.waitConnected());
+    const size_t mark = server.statusMark();
+
+    // Traffic first, so that the driver's retransmission timeout comes from
+    // measured round trips rather than KCP's initial 200 ms.
+    std::vector<std::string> sent;
+    for (int i = 0; i < 20; ++i) {
+        sent.push_back("before " + std::to_string(i));
+        nerevnet_sendMessage(server.handle(), sent.back().data(), uint32_t(sent.back().size()), true);
+        ASSERT_TRUE(messages.waitReceived(sent.size()));
+    }
+
+    messages.setDeaf(true);
+    for (int i = 0; i < 20; ++i) {
+        sent.push_back("during the outage " + std::to_string(i));
+        EXPECT_EQ(nerevnet_sendMessage(server.handle(), sent.back().data(), uint32_t(sent.back().size()), true), 0);
+        std::this_thread::sleep_for(100ms);
+    }
+    messages.setDeaf(false);
+    ASSERT_TRUE(messages.waitReceived(sent.size()));
+    EXPECT_TRUE(messages.received() == sent);
+    EXPECT_FALSE(server.sawStatusSince(mark, 3)) << "the outage ended the connection";
+    EXPECT_EQ(server.status(), 2);
+
+    messages.setDeaf(true);
+    EXPECT_EQ(nerevnet_sendMessage(server.handle(), "anyone there?", 13, true), 0);
+    EXPECT_TRUE(server.waitStatus(3, 15000ms)) << "a silent peer was never given up";
+}
 
 TEST(UdpLimits, RefusesWhatKcpCannotCarryInOneMessage)
 {

@@ -4,8 +4,10 @@
 //   NEREVNET_BENCH_RUNS       runs per figure (default 5)
 //   NEREVNET_BENCH_MB         megabytes per throughput run (default 8)
 //   NEREVNET_BENCH_STREAM_S   seconds of video per stream run (default 2)
-//   NEREVNET_BENCH_ONLY       sections to run, any of "rtt", "throughput",
-//                             "loss", "stream" joined by commas (default all)
+//   NEREVNET_BENCH_ONLY       what to run, joined by commas: sections "rtt",
+//                             "throughput", "loss", "stream" and transports
+//                             "kcp", "tcp", "enet" (default: all of a kind
+//                             that is not named)
 //
 // CPU figures are the process's user + system seconds (both ends of the
 // link, and the relay where there is one) per gigabyte delivered.
@@ -47,14 +49,26 @@ int envInt(const char* name, int fallback)
     return value && *value ? std::atoi(value) : fallback;
 }
 
-bool sectionWanted(const char* section)
+// Whether `name` is wanted among `kind` (sections or transports): yes when
+// NEREVNET_BENCH_ONLY names it or names none of its kind.
+bool wanted(const char* name, std::initializer_list<const char*> kind)
 {
     const char* only = std::getenv("NEREVNET_BENCH_ONLY");
-    if (!only || !*only) {
-        return true;
-    }
-    const std::string list = std::string(",") + only + ",";
-    return list.find(std::string(",") + section + ",") != std::string::npos;
+    const std::string list = std::string(",") + (only ? only : "") + ",";
+    auto named = [&](const char* item) { return list.find(std::string(",") + item + ",") != std::string::npos; };
+    return named(name) || std::none_of(kind.begin(), kind.end(), named);
+}
+
+bool sectionWanted(const char* section)
+{
+    return wanted(section, {"rtt", "throughput", "loss", "stream"});
+}
+
+// Transport names as the rows begin: "UDP/KCP", "TCP", "ENet".
+bool transportWanted(const std::string& row)
+{
+    const char* name = row.rfind("UDP/KCP", 0) == 0 ? "kcp" : row.rfind("TCP", 0) == 0 ? "tcp" : "enet";
+    return wanted(name, {"kcp", "tcp", "enet"});
 }
 
 // User + system CPU seconds of the whole process so far.
@@ -685,6 +699,9 @@ using LinkFactory = std::function<std::unique_ptr<Link>()>;
 void latencyFigures(const std::string& name, const LinkFactory& make, int runs, int count, size_t size,
                     bool percentiles, std::chrono::microseconds pause = std::chrono::microseconds(0))
 {
+    if (!transportWanted(name)) {
+        return;
+    }
     std::vector<double> medians, p99s;
     for (int run = 0; run < runs; ++run) {
         auto link = make();
@@ -704,6 +721,9 @@ void latencyFigures(const std::string& name, const LinkFactory& make, int runs, 
 
 double throughputFigures(const std::string& name, const LinkFactory& make, int runs, size_t size, size_t total)
 {
+    if (!transportWanted(name)) {
+        return 0;
+    }
     std::vector<double> rates, cpu;
     for (int run = 0; run < runs; ++run) {
         auto link = make();
@@ -723,6 +743,9 @@ double throughputFigures(const std::string& name, const LinkFactory& make, int r
 
 void streamFigures(const std::string& name, const LinkFactory& make, int runs, double megabits, size_t frames)
 {
+    if (!transportWanted(name)) {
+        return;
+    }
     std::vector<double> rates, p50s, p99s, cpu;
     std::vector<double> complete;
     for (int run = 0; run < runs; ++run) {
