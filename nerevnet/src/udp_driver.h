@@ -140,7 +140,7 @@ private:
     std::vector<uint8_t> m_message;
     // Datagrams KCP put out during one flush, sent once the KCP lock is
     // released (channel thread only).
-    std::vector<uint8_t> m_outgoing;
+    std::vector<char> m_outgoing;  // same type as KCP's buffer: appending is a plain copy
     std::vector<size_t> m_outgoingSizes;
 };
 
