@@ -349,6 +349,29 @@ private:
     std::thread m_thread;
 };
 
+// Plain peers for both channels of a driver on `port`: packets on the port,
+// messages on port + 1.
+struct PlainKcpPeers {
+    PlainKcpPeers(bool server, uint16_t port) : packets(server, port), messages(server, uint16_t(port + 1)) {}
+    // As clients: hello and hi on both channels.
+    bool handshake() { return packets.handshake() && messages.handshake(); }
+    // As servers: both channels have answered the driver's hello.
+    bool waitHello() { return packets.waitHello() && messages.waitHello(); }
+
+    PlainKcpPeer packets;
+    PlainKcpPeer messages;
+};
+
+// A driver started as server, and plain peers ready to be its clients.
+class UdpWire : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(server.start("0.0.0.0", port), 0); }
+
+    const uint16_t port = freePortPair(3);
+    Host server{3, true};
+    PlainKcpPeers peers{false, port};
+};
+
 NerevnetPacket packetOf(int32_t mediaType, const std::string& data, const std::string& extra)
 {
     NerevnetPacket packet;
@@ -365,13 +388,10 @@ NerevnetPacket packetOf(int32_t mediaType, const std::string& data, const std::s
 
 }  // namespace
 
-TEST(UdpWire, HandshakeNeedsTheExactHelloAndPacketFramesAreChecked)
+TEST_F(UdpWire, HandshakeNeedsTheExactHelloAndPacketFramesAreChecked)
 {
-    const uint16_t port = freePortPair(3);
-    Host server(3, true);
-    ASSERT_EQ(server.start("0.0.0.0", port), 0);
-    PlainKcpPeer packets(false, port);
-    PlainKcpPeer messages(false, uint16_t(port + 1));
+    PlainKcpPeer& packets = peers.packets;
+    PlainKcpPeer& messages = peers.messages;
 
     // Seven bytes that begin with hello are KCP input, not a handshake.
     const size_t mark = logMark();
@@ -415,27 +435,25 @@ TEST_P(PlainKcpPeerRoles, ExchangesMessagesAndPacketsBothWays)
     const bool peerIsServer = GetParam();
     const uint16_t port = freePortPair(3);
     Host driver(3, !peerIsServer);
-    std::unique_ptr<PlainKcpPeer> packets, messages;
+    std::unique_ptr<PlainKcpPeers> peers;
     if (peerIsServer) {
-        packets = std::make_unique<PlainKcpPeer>(true, port);
-        messages = std::make_unique<PlainKcpPeer>(true, uint16_t(port + 1));
+        peers = std::make_unique<PlainKcpPeers>(true, port);
         ASSERT_EQ(driver.start("127.0.0.1", port), 0);
-        ASSERT_TRUE(packets->waitHello());
-        ASSERT_TRUE(messages->waitHello());
+        ASSERT_TRUE(peers->waitHello());
     } else {
         ASSERT_EQ(driver.start("0.0.0.0", port), 0);
-        packets = std::make_unique<PlainKcpPeer>(false, port);
-        messages = std::make_unique<PlainKcpPeer>(false, uint16_t(port + 1));
-        ASSERT_TRUE(packets->handshake());
-        ASSERT_TRUE(messages->handshake());
+        peers = std::make_unique<PlainKcpPeers>(false, port);
+        ASSERT_TRUE(peers->handshake());
     }
+    PlainKcpPeer& packets = peers->packets;
+    PlainKcpPeer& messages = peers->messages;
     ASSERT_TRUE(driver.waitConnected());
 
     // Messages: small ones, an empty one, the largest KCP carries, then more.
     const std::vector<std::string> toDriver = {"first", "", patternBytes(127 * 1376, 21), "after the empty one"};
     const std::vector<std::string> toPeer = {"one", "", patternBytes(127 * 1376, 22), "two"};
     for (size_t i = 0; i < toDriver.size(); ++i) {
-        EXPECT_EQ(messages->send(toDriver[i]), 0);
+        EXPECT_EQ(messages.send(toDriver[i]), 0);
         EXPECT_EQ(nerevnet_sendMessage(driver.handle(), toPeer[i].data(), uint32_t(toPeer[i].size()), true), 0);
     }
 
@@ -450,13 +468,13 @@ TEST_P(PlainKcpPeerRoles, ExchangesMessagesAndPacketsBothWays)
         ASSERT_TRUE(nerevnet_sendPacket(driver.handle(), &packet)) << i;
         std::string frame(reinterpret_cast<const char*>(&packet), sizeof(packet));
         frame += payloads[i] + (i % 2 ? extra : "");
-        EXPECT_EQ(packets->send(frame), 0);
+        EXPECT_EQ(packets.send(frame), 0);
     }
 
     ASSERT_TRUE(driver.waitFor([&] { return driver.messageCount() == toDriver.size(); }, 10000ms));
     EXPECT_TRUE(driver.messages() == toDriver);
-    ASSERT_TRUE(messages->waitReceived(toPeer.size()));
-    EXPECT_TRUE(messages->received() == toPeer);
+    ASSERT_TRUE(messages.waitReceived(toPeer.size()));
+    EXPECT_TRUE(messages.received() == toPeer);
 
     ASSERT_TRUE(driver.waitFor([&] { return driver.packetCount() == payloads.size(); }, 10000ms));
     const auto atDriver = driver.packets();
@@ -465,8 +483,8 @@ TEST_P(PlainKcpPeerRoles, ExchangesMessagesAndPacketsBothWays)
         EXPECT_TRUE(atDriver[i].data == payloads[i]) << i;
         EXPECT_EQ(atDriver[i].extra, i % 2 ? extra : "");
     }
-    ASSERT_TRUE(packets->waitReceived(payloads.size()));
-    const auto atPeer = packets->received();
+    ASSERT_TRUE(packets.waitReceived(payloads.size()));
+    const auto atPeer = packets.received();
     for (size_t i = 0; i < payloads.size(); ++i) {
         ASSERT_EQ(atPeer[i].size(), 56 + payloads[i].size() + (i % 2 ? extra.size() : 0)) << i;
         NerevnetPacket header;
@@ -485,15 +503,10 @@ INSTANTIATE_TEST_SUITE_P(Udp, PlainKcpPeerRoles, ::testing::Values(false, true),
 // While its peer is unreachable the driver keeps retransmitting: an outage
 // of two seconds ends nothing, and what was sent meanwhile arrives
 // afterwards. A peer that stays silent is given up after a few seconds.
-TEST(UdpWire, RidesOutAShortOutageAndGivesUpOnASilentPeer)
+TEST_F(UdpWire, RidesOutAShortOutageAndGivesUpOnASilentPeer)
 {
-    const uint16_t port = freePortPair(3);
-    Host server(3, true);
-    ASSERT_EQ(server.start("0.0.0.0", port), 0);
-    PlainKcpPeer packets(false, port);
-    PlainKcpPeer messages(false, uint16_t(port + 1));
-    ASSERT_TRUE(packets.handshake());
-    ASSERT_TRUE(messages.handshake());
+    PlainKcpPeer& messages = peers.messages;
+    ASSERT_TRUE(peers.handshake());
     ASSERT_TRUE(server.waitConnected());
     const size_t mark = server.statusMark();
 
