@@ -190,6 +190,17 @@ void AsioUdpImpl::lostPeerWithSibling()
 void AsioUdpImpl::peerLost(const char* reason, bool tellSibling)
 {
     NLOG_WARN("[Udp] Peer lost: {}", reason);
+    if (tellSibling && m_sibling) {
+        // The other channel's conversation is with the same peer: it stops
+        // counting as up right away, so that the returning client's hello
+        // on this channel cannot complete the link with it before the other
+        // channel has handled the loss on its own thread. Unless that
+        // channel has already taken the returning client's hello.
+        std::lock_guard<std::mutex> handshake(m_driver->m_handshakeLock);
+        if (m_sibling->m_hellos.load() <= m_hellos.load()) {
+            m_sibling->m_connected = false;
+        }
+    }
     if (m_connected.exchange(false)) {
         m_driver->onConnectStatus(3);
     }
