@@ -68,7 +68,6 @@ protected:
     // channels are up; the two channel threads raise it concurrently.
     void onConnectStatus(int32_t status) override;
 
-    int32_t recordedStatus() const { return m_status.load(); }
     // Serialises init with start, stop and the sends.
     std::mutex& driverLock() { return m_driverLock; }
 

@@ -206,8 +206,10 @@ public:
         m_kcp = ikcp_create(0, this);
         ikcp_setoutput(m_kcp, [](const char* buffer, int length, ikcpcb*, void* user) {
             auto* self = static_cast<PlainKcpPeer*>(user);
-            asio::error_code ignored;
-            self->m_socket.send_to(asio::buffer(buffer, size_t(length)), self->m_remote, 0, ignored);
+            if (!self->m_cutOff) {
+                asio::error_code ignored;
+                self->m_socket.send_to(asio::buffer(buffer, size_t(length)), self->m_remote, 0, ignored);
+            }
             return 0;
         });
         ikcp_wndsize(m_kcp, 128, 128);
@@ -265,12 +267,12 @@ public:
         return m_received;
     }
 
-    // A deaf peer drops whatever arrives and sends nothing, as if the
-    // network between the two had gone.
-    void setDeaf(bool deaf)
+    // A cut-off peer loses whatever arrives and whatever it sends, as if
+    // the network between the two had gone; its KCP runs on.
+    void setCutOff(bool cutOff)
     {
         std::lock_guard<std::mutex> lock(m_lock);
-        m_deaf = deaf;
+        m_cutOff = cutOff;
     }
 
 private:
@@ -301,7 +303,7 @@ private:
                     if (error) {
                         break;
                     }
-                    if (m_deaf) {
+                    if (m_cutOff) {
                         continue;
                     }
                     if (m_server && length == 6 && std::memcmp(buffer.data(), "HELLO", 6) == 0) {
@@ -321,7 +323,7 @@ private:
                     m_received.push_back(std::move(message));
                 }
                 const uint32_t now = nowMs();
-                if (!m_deaf && int32_t(now - nextUpdate) >= 0) {
+                if (int32_t(now - nextUpdate) >= 0) {
                     ikcp_update(m_kcp, now);
                     nextUpdate += 10;
                     if (int32_t(now - nextUpdate) >= 0) {
@@ -343,7 +345,7 @@ private:
     ikcpcb* m_kcp = nullptr;
     size_t m_hellos = 0;
     size_t m_his = 0;
-    bool m_deaf = false;
+    bool m_cutOff = false;
     std::vector<std::string> m_received;
     std::atomic<bool> m_running{true};
     std::thread m_thread;
@@ -522,19 +524,19 @@ TEST_F(UdpWire, RidesOutAShortOutageAndGivesUpOnASilentPeer)
         ASSERT_TRUE(messages.waitReceived(sent.size()));
     }
 
-    messages.setDeaf(true);
+    messages.setCutOff(true);
     for (int i = 0; i < 20; ++i) {
         sent.push_back("during the outage " + std::to_string(i));
         EXPECT_EQ(nerevnet_sendMessage(server.handle(), sent.back().data(), uint32_t(sent.back().size()), true), 0);
         std::this_thread::sleep_for(100ms);
     }
-    messages.setDeaf(false);
+    messages.setCutOff(false);
     ASSERT_TRUE(messages.waitReceived(sent.size()));
     EXPECT_TRUE(messages.received() == sent);
     EXPECT_FALSE(server.sawStatusSince(mark, 3)) << "the outage ended the connection";
     EXPECT_EQ(server.status(), 2);
 
-    messages.setDeaf(true);
+    messages.setCutOff(true);
     EXPECT_EQ(nerevnet_sendMessage(server.handle(), "anyone there?", 13, true), 0);
     EXPECT_TRUE(server.waitStatus(3, 15000ms)) << "a silent peer was never given up";
 }
