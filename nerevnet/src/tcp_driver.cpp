@@ -312,14 +312,14 @@ uint32_t AsioTcpImpl::send(uint8_t type, const void* first, size_t firstLength, 
 
 // ----------------------------------------------------------------- driver
 
-TcpDriver::TcpDriver()
+TcpDriver::TcpDriver() : DualChannelDriver({"TcpDriver", "sendMessage fail, no connection", true})
 {
     NLOG_INFO("Create TcpDriver 1.31.0");
 }
 
 TcpDriver::~TcpDriver()
 {
-    stopConnections();
+    stopChannels();
     NLOG_INFO("Destroy TcpDriver");
 }
 
@@ -330,7 +330,7 @@ int32_t TcpDriver::getType()
 
 int32_t TcpDriver::init(NerevnetStartupConfig*)
 {
-    std::lock_guard<std::mutex> lock(m_driverLock);
+    std::lock_guard<std::mutex> lock(driverLock());
     NLOG_INFO("Init TcpDriver");
     AsioTcpImpl::Options options;
     options.reconnectInterval = config().reconnectInterval;
@@ -344,150 +344,30 @@ int32_t TcpDriver::init(NerevnetStartupConfig*)
     m_messageConnection = std::make_unique<AsioTcpImpl>(
         this,
         [](const uint8_t* data, size_t length, void* owner) {
-            static_cast<TcpDriver*>(owner)->BaseDriver::onReceiveMessage(reinterpret_cast<const char*>(data),
-                                                                          uint32_t(length));
+            static_cast<TcpDriver*>(owner)->receiveMessage(data, length);
         },
         onStatus, options);
+    setChannels(m_packetConnection.get(), m_messageConnection.get());
     return 0;
 }
 
-void TcpDriver::receivePacketFrame(const uint8_t* data, size_t length)
+int32_t TcpDriver::sendOnMessageChannel(const char* data, uint32_t length)
 {
-    NerevnetPacket packet;
-    switch (decodePacketFrame(data, length, packet)) {
-    case PacketFrameResult::Ok:
-        BaseDriver::onReceivePacket(&packet, 0);
-        break;
-    case PacketFrameResult::TooShort:
-        NLOG_WARN("[TCP] Drop packet frame of {} bytes: shorter than the {}-byte header", length, kPacketHeaderSize);
-        break;
-    case PacketFrameResult::SizeMismatch:
-        NLOG_WARN("[TCP] Drop packet frame of {} bytes: shorter than its declared size {} + extra size {}", length,
-                packet.size, packet.extraSize);
-        break;
-    }
-}
-
-int32_t TcpDriver::start(const char* address, uint32_t port, uint32_t* bindPort)
-{
-    // onStart is raised with only the lifecycle lock held: the host's
-    // callbacks hold the listener lock while they may send (driver lock).
-    std::lock_guard<std::mutex> lifecycle(m_lifecycleLock);
-    const int32_t checked = BaseDriver::start(address, port, bindPort);
-    if (checked != 0) {
-        return checked;
-    }
-    std::unique_lock<std::mutex> lock(m_driverLock);
-    if (port == 0 || port > 65534) {
-        // A server needs a port to listen on, and port + 1 must exist.
-        NLOG_ERROR("TcpDriver::port error");
-        return 4;
-    }
-    if (!m_packetConnection || !m_messageConnection) {
-        NLOG_ERROR("[TCP] Start before init");
-        return 3;
-    }
-    if (m_packetConnection->isRunning() || m_messageConnection->isRunning()) {
-        NLOG_ERROR("[TCP] Already started, stop first");
-        return 4;
-    }
-    const bool server = config().role == 1;
-    if (server && bindPort) {
-        *bindPort = port;
-    }
-    m_packetConnection->start(address, uint16_t(port), server);
-    m_messageConnection->start(address, uint16_t(port + 1), server);
-    lock.unlock();
-    BaseDriver::onStart(config().role, true);
-    return 0;
-}
-
-void TcpDriver::stopConnections()
-{
-    if (m_packetConnection) {
-        m_packetConnection->stop();
-    }
-    if (m_messageConnection) {
-        m_messageConnection->stop();
-    }
-}
-
-void TcpDriver::stop()
-{
-    std::lock_guard<std::mutex> lifecycle(m_lifecycleLock);
-    {
-        std::lock_guard<std::mutex> lock(m_driverLock);
-        BaseDriver::stop();
-        NLOG_INFO("Stop TcpDriver");
-    }
-    if ((m_packetConnection && m_packetConnection->runsOnThisThread())
-        || (m_messageConnection && m_messageConnection->runsOnThisThread())) {
-        NLOG_ERROR("[TCP] Stop called from a network callback; call it from the host's thread");
-        return;
-    }
-    // Joined without the driver lock: a callback on these threads may be
-    // sending through this driver right now.
-    stopConnections();
-    BaseDriver::onStop(config().role);
-}
-
-int32_t TcpDriver::sendMessage(const char* data, uint32_t length, bool reliable)
-{
-    std::lock_guard<std::mutex> lock(m_driverLock);
-    BaseDriver::sendMessage(data, length, reliable);
-    if (m_status != 2 || !m_messageConnection) {
-        NLOG_DEBUG("sendMessage fail, no connection");
-        return 0;
-    }
     return int32_t(m_messageConnection->send(0, data, length));
 }
 
-bool TcpDriver::sendPacket(const NerevnetPacket* packet)
+bool TcpDriver::sendOnPacketChannel(const NerevnetPacket& packet, std::vector<uint8_t>& frame)
 {
-    std::lock_guard<std::mutex> lock(m_driverLock);
-    BaseDriver::sendPacket(packet);
-    if (m_status != 2 || !m_packetConnection) {
-        NLOG_DEBUG("sendMessage fail, no connection");
+    if ((packet.size > 0 && packet.data == nullptr) || (packet.extraSize > 0 && packet.extraData == nullptr)) {
+        NLOG_ERROR("[TCP] sendPacket fail: size {} + extra size {} without data", packet.size, packet.extraSize);
         return false;
     }
-    if (packet == nullptr) {
-        NLOG_ERROR("[TCP] sendPacket fail: no packet");
+    if (!encodePacketFrame(packet, kMaxFramePayload, frame)) {
+        const uint64_t extra = packet.extraSize > 0 ? uint64_t(packet.extraSize) : 0;
+        NLOG_ERROR("Send data exceed maximum: {}, send: {}", kMaxFramePayload, kPacketHeaderSize + packet.size + extra);
         return false;
     }
-    if ((packet->size > 0 && packet->data == nullptr) || (packet->extraSize > 0 && packet->extraData == nullptr)) {
-        NLOG_ERROR("[TCP] sendPacket fail: size {} + extra size {} without data", packet->size, packet->extraSize);
-        return false;
-    }
-    if (!encodePacketFrame(*packet, kMaxFramePayload, m_packetBuffer)) {
-        const uint64_t extra = packet->extraSize > 0 ? uint64_t(packet->extraSize) : 0;
-        NLOG_ERROR("Send data exceed maximum: {}, send: {}", kMaxFramePayload, kPacketHeaderSize + packet->size + extra);
-        return false;
-    }
-    return m_packetConnection->send(0, m_packetBuffer.data(), m_packetBuffer.size()) == m_packetBuffer.size();
-}
-
-bool TcpDriver::isConnected()
-{
-    BaseDriver::isConnected();
-    return m_packetConnection && m_messageConnection && m_packetConnection->status() == 2
-           && m_messageConnection->status() == 2;
-}
-
-void TcpDriver::onConnectStatus(int32_t status)
-{
-    std::lock_guard<std::mutex> lock(m_statusLock);
-    if (m_status == status) {
-        return;
-    }
-    if (status == 2) {
-        if (isConnected()) {
-            m_status = status;
-            BaseDriver::onConnectStatus(status);
-        }
-        return;
-    }
-    m_status = status;
-    BaseDriver::onConnectStatus(status);
+    return m_packetConnection->send(0, frame.data(), frame.size()) == frame.size();
 }
 
 }  // namespace nerevnet

@@ -3,7 +3,7 @@
 // event loop and thread.
 #pragma once
 
-#include "base_driver.h"
+#include "dual_channel_driver.h"
 #include "frame_codec.h"
 #include "socket_io.h"
 
@@ -24,7 +24,7 @@ namespace nerevnet {
 // at a time). Reads run on the connection's thread; writes run on the
 // caller's thread through the native handle, under m_writeLock, which the
 // connection's thread also takes before it replaces or closes the socket.
-class AsioTcpImpl {
+class AsioTcpImpl : public DriverChannel {
 public:
     using ReceiveCallback = std::function<void(const uint8_t* data, size_t length, void* owner)>;
     using StatusCallback = std::function<void(int32_t status, void* owner)>;
@@ -43,17 +43,18 @@ public:
     };
 
     AsioTcpImpl(void* owner, ReceiveCallback onReceive, StatusCallback onStatus, Options options);
-    ~AsioTcpImpl();
+    ~AsioTcpImpl() override;
 
     AsioTcpImpl(const AsioTcpImpl&) = delete;
     AsioTcpImpl& operator=(const AsioTcpImpl&) = delete;
 
     // An empty address for a server listens on all IPv4 addresses.
-    void start(const std::string& address, uint16_t port, bool isServer);
-    void stop();
+    void start(const std::string& address, uint16_t port, bool isServer) override;
+    void stop() override;
 
-    bool isRunning() const { return m_thread.joinable(); }
-    bool runsOnThisThread() const;
+    bool isRunning() const override { return m_thread.joinable(); }
+    bool runsOnThisThread() const override;
+    bool isUp() const override { return m_status.load() == ConnectStatus_Connected; }
     int32_t status() const { return m_status.load(); }
 
     // Sends one frame; returns the payload bytes written, 0 on failure.
@@ -101,35 +102,20 @@ private:
     FrameReader m_reader;
 };
 
-class TcpDriver : public BaseDriver {
+class TcpDriver : public DualChannelDriver {
 public:
     TcpDriver();
     ~TcpDriver() override;
 
-    int32_t start(const char* address, uint32_t port, uint32_t* bindPort) override;
-    void stop() override;
-    int32_t sendMessage(const char* data, uint32_t length, bool reliable) override;
-    bool sendPacket(const NerevnetPacket* packet) override;
-    bool isConnected() override;
-
     int32_t init(NerevnetStartupConfig* config) override;
     int32_t getType() override;
 
-protected:
-    void onConnectStatus(int32_t status) override;
-
 private:
-    void stopConnections();
-    void receivePacketFrame(const uint8_t* data, size_t length);
+    int32_t sendOnMessageChannel(const char* data, uint32_t length) override;
+    bool sendOnPacketChannel(const NerevnetPacket& packet, std::vector<uint8_t>& frame) override;
 
     std::unique_ptr<AsioTcpImpl> m_packetConnection;
     std::unique_ptr<AsioTcpImpl> m_messageConnection;
-    std::vector<uint8_t> m_packetBuffer;
-    std::mutex m_driverLock;
-    std::mutex m_statusLock;
-    std::atomic<int32_t> m_status{0};
-    // Serialises start and stop without blocking the sends (see UdpDriver).
-    std::mutex m_lifecycleLock;
 };
 
 }  // namespace nerevnet

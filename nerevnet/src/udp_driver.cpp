@@ -19,12 +19,27 @@ constexpr int kNoDelay = 2;
 constexpr int kIntervalMs = 10;
 constexpr int kFastResend = 2;
 constexpr int kNoCongestionControl = 1;
+// KCP's floor for the retransmission timeout is 30 ms in no-delay mode.
+// Its timeout is at least the smoothed round trip plus the 10 ms interval
+// anyway (which also covers a peer that acknowledges only at its updates),
+// so the floor matters only on fast links, where 30 ms made every lost
+// datagram cost 30 to 40 ms. Sender side only: nothing on the wire changes.
+constexpr IINT32 kMinRtoMs = 10;
+// KCP marks the link dead after 20 transmissions of one segment; with the
+// lower floor that comes after about 1.2 s of silence on a fast link instead
+// of about 3 s. The channel gives up on its peer only when, besides, nothing
+// it sent has been acknowledged for this long, so short outages survive as
+// they did.
+constexpr int32_t kPeerSilenceMs = 3000;
 constexpr size_t kKcpMtu = 1400;
 constexpr size_t kKcpOverhead = 24;
 constexpr size_t kMaxDatagram = 4096;
 // Loopback bursts of a full window (128 segments) must not overflow the
 // default socket buffers of a few hundred kilobytes.
 constexpr int kSocketBufferBytes = 4 * 1024 * 1024;
+// Datagrams taken in one go before the thread turns to its other work (the
+// flushes that sends asked for, the update timer). One flush answers them all.
+constexpr int kBurstDatagrams = 64;
 
 std::chrono::milliseconds retryDelay(int seconds)
 {
@@ -32,12 +47,32 @@ std::chrono::milliseconds retryDelay(int seconds)
     return seconds > 0 ? std::chrono::milliseconds(seconds * 1000LL) : std::chrono::milliseconds(100);
 }
 
+// Milliseconds of the steady clock, truncated to KCP's 32-bit clock.
+IUINT32 kcpMillis(std::chrono::steady_clock::time_point time)
+{
+    return IUINT32(std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count());
+}
+
+// The later of two KCP times (they wrap around).
+IUINT32 laterOf(IUINT32 a, IUINT32 b)
+{
+    return int32_t(a - b) > 0 ? a : b;
+}
+
+// Sets KCP's clock to now before a flush or an input outside the update:
+// KCP stamps segments, takes round-trip samples and schedules
+// retransmissions by it. It never goes back.
+void advanceClock(IKCPCB* kcp)
+{
+    kcp->current = laterOf(kcpMillis(std::chrono::steady_clock::now()), kcp->current);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- channel
 
-AsioUdpImpl::AsioUdpImpl(UdpDriver* driver, ReceiveCallback callback)
-    : m_driver(driver), m_callback(std::move(callback)), m_datagram(kMaxDatagram)
+AsioUdpImpl::AsioUdpImpl(UdpDriver* driver, ReceiveCallback callback, int reconnectInterval)
+    : m_driver(driver), m_callback(std::move(callback)), m_reconnectInterval(reconnectInterval), m_datagram(kMaxDatagram)
 {
 }
 
@@ -57,13 +92,13 @@ bool AsioUdpImpl::runsOnThisThread() const
     return m_thread.joinable() && m_thread.get_id() == std::this_thread::get_id();
 }
 
-void AsioUdpImpl::start(const std::string& address, uint16_t port, bool isServer, int reconnectInterval)
+void AsioUdpImpl::start(const std::string& address, uint16_t port, bool isServer)
 {
     m_address = address;
     m_port = port;
     m_isServer = isServer;
-    m_reconnectInterval = reconnectInterval;
     m_connected = false;
+    m_flushRequested = false;
 
     m_io = std::make_unique<asio::io_context>(1);
     m_socket = std::make_unique<asio::ip::udp::socket>(*m_io);
@@ -155,6 +190,17 @@ void AsioUdpImpl::lostPeerWithSibling()
 void AsioUdpImpl::peerLost(const char* reason, bool tellSibling)
 {
     NLOG_WARN("[Udp] Peer lost: {}", reason);
+    if (tellSibling && m_sibling) {
+        // The other channel's conversation is with the same peer: it stops
+        // counting as up right away, so that the returning client's hello
+        // on this channel cannot complete the link with it before the other
+        // channel has handled the loss on its own thread. Unless that
+        // channel has already taken the returning client's hello.
+        std::lock_guard<std::mutex> handshake(m_driver->m_handshakeLock);
+        if (m_sibling->m_hellos.load() <= m_hellos.load()) {
+            m_sibling->m_connected = false;
+        }
+    }
     if (m_connected.exchange(false)) {
         m_driver->onConnectStatus(3);
     }
@@ -177,15 +223,7 @@ void AsioUdpImpl::scheduleUpdate()
             return;
         }
         const auto expiry = m_updateTimer->expiry();
-        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(expiry.time_since_epoch()).count();
-        bool deadLink = false;
-        {
-            std::lock_guard<std::mutex> lock(m_kcpLock);
-            if (m_kcp) {
-                ikcp_update(m_kcp, static_cast<IUINT32>(ms));
-                deadLink = m_kcp->state == static_cast<IUINT32>(-1);
-            }
-        }
+        const bool deadLink = !updateKcp(kcpMillis(expiry));
         // Keep a fixed 10 ms grid so the update rate does not drift with
         // the time the handlers take; skip ahead only after a long stall.
         auto next = expiry + std::chrono::milliseconds(kIntervalMs);
@@ -226,12 +264,20 @@ void AsioUdpImpl::startServer()
     serverBound();
 }
 
-void AsioUdpImpl::serverBound()
+void AsioUdpImpl::prepareSocket()
 {
     asio::error_code ignored;
     m_socket->set_option(asio::socket_base::receive_buffer_size(kSocketBufferBytes), ignored);
     m_socket->set_option(asio::socket_base::send_buffer_size(kSocketBufferBytes), ignored);
+    // Non-blocking, so that a burst of datagrams is read until none is left.
+    m_socket->non_blocking(true, ignored);
     enableUdpErrorReports(static_cast<NativeSocket>(m_socket->native_handle()));
+}
+
+void AsioUdpImpl::serverBound()
+{
+    prepareSocket();
+    asio::error_code ignored;
     const auto local = m_socket->local_endpoint(ignored);
     NLOG_INFO("Bind local address: {}:{}", local.address().to_string(), local.port());
     createKcp();
@@ -252,13 +298,11 @@ void AsioUdpImpl::startClient()
         failed(error);
         return;
     }
+    prepareSocket();
     asio::error_code ignored;
-    m_socket->set_option(asio::socket_base::receive_buffer_size(kSocketBufferBytes), ignored);
-    m_socket->set_option(asio::socket_base::send_buffer_size(kSocketBufferBytes), ignored);
-    enableUdpErrorReports(static_cast<NativeSocket>(m_socket->native_handle()));
     const auto local = m_socket->local_endpoint(ignored);
     NLOG_INFO("Bind local address: {}:{}", local.address().to_string(), local.port());
-    m_socket->send_to(asio::buffer(kHelloDatagram, sizeof(kHelloDatagram)), m_remote, 0, error);
+    sendDatagram(kHelloDatagram, sizeof(kHelloDatagram), m_remote, error);
     if (error) {
         failed(error);
         return;
@@ -315,10 +359,26 @@ void AsioUdpImpl::receiveNext()
                                  [this](const asio::error_code& error, size_t length) { onDatagram(error, length); });
 }
 
+void AsioUdpImpl::sendDatagram(const void* data, size_t length, const asio::ip::udp::endpoint& to,
+                               asio::error_code& error)
+{
+    for (;;) {
+        m_socket->send_to(asio::buffer(data, length), to, 0, error);
+        if (error != asio::error::would_block && error != asio::error::try_again) {
+            return;
+        }
+        // The socket is non-blocking: wait for room rather than drop.
+        m_socket->wait(asio::socket_base::wait_write, error);
+        if (error) {
+            return;
+        }
+    }
+}
+
 void AsioUdpImpl::sendHandshake(const uint8_t* data, size_t length, const asio::ip::udp::endpoint& to)
 {
     asio::error_code error;
-    m_socket->send_to(asio::buffer(data, length), to, 0, error);
+    sendDatagram(data, length, to, error);
     if (error) {
         NLOG_ERROR("[UDP] Udp send fail: {}", error.message());
     }
@@ -329,6 +389,33 @@ void AsioUdpImpl::onDatagram(const asio::error_code& error, size_t length)
     if (error == asio::error::operation_aborted) {
         return;
     }
+    // Take every datagram that is waiting (up to a burst), then answer them
+    // with one flush: their acknowledgements leave together, and so does
+    // whatever the acknowledged window now lets go.
+    asio::error_code status = error;
+    int taken = 0;
+    while (!status) {
+        takeDatagram(length);
+        if (++taken == kBurstDatagrams) {
+            break;
+        }
+        length = m_socket->receive_from(asio::buffer(m_datagram), m_sender, 0, status);
+    }
+    if (taken > 0) {
+        deliverMessages();
+        flushKcp();
+    }
+    if (status && status != asio::error::would_block && status != asio::error::try_again) {
+        receiveFailed(status);
+        return;
+    }
+    if (m_socket->is_open()) {
+        receiveNext();
+    }
+}
+
+void AsioUdpImpl::receiveFailed(const asio::error_code& error)
+{
     if (error == asio::error::connection_refused || error == asio::error::connection_reset) {
         drainUdpErrorReports(static_cast<NativeSocket>(m_socket->native_handle()));
         if (m_isServer) {
@@ -339,10 +426,11 @@ void AsioUdpImpl::onDatagram(const asio::error_code& error, size_t length)
             return;
         }
     }
-    if (error) {
-        failed(error);
-        return;
-    }
+    failed(error);
+}
+
+void AsioUdpImpl::takeDatagram(size_t length)
+{
     m_remote = m_sender;
     NLOG_DEBUG("Udp receive data, size: {}", length);
     switch (classifyDatagram(m_datagram.data(), length)) {
@@ -375,15 +463,12 @@ void AsioUdpImpl::onDatagram(const asio::error_code& error, size_t length)
     case DatagramKind::Data: {
         std::lock_guard<std::mutex> lock(m_kcpLock);
         if (m_kcp) {
+            // Round-trip samples are taken against KCP's clock.
+            advanceClock(m_kcp);
             ikcp_input(m_kcp, reinterpret_cast<const char*>(m_datagram.data()), long(length));
         }
         break;
     }
-    }
-    deliverMessages();
-    acknowledgeNow();
-    if (m_socket->is_open()) {
-        receiveNext();
     }
 }
 
@@ -396,12 +481,14 @@ void AsioUdpImpl::deliverMessages()
             if (!m_kcp) {
                 return;
             }
+            // Peek size 0 is a complete empty message: it is taken (and
+            // passed on) like any other, or it would block every later one.
             const int size = ikcp_peeksize(m_kcp);
-            if (size < 1) {
+            if (size < 0) {
                 return;
             }
-            if (m_message.size() < size_t(size)) {
-                m_message.resize(size_t(size));
+            if (m_message.size() < size_t(size) + 1) {
+                m_message.resize(size_t(size) + 1);
             }
             received = ikcp_recv(m_kcp, reinterpret_cast<char*>(m_message.data()), size);
         }
@@ -416,26 +503,76 @@ void AsioUdpImpl::deliverMessages()
     }
 }
 
-void AsioUdpImpl::acknowledgeNow()
+void AsioUdpImpl::requestFlush()
 {
-    // KCP sends acknowledgements only when it flushes, at the next 10 ms
-    // update. Depending on how the two peers' update timers lie, the
-    // acknowledgements of a full window then come back after the sender's
-    // next update, which finds its window still closed and sends nothing:
-    // up to half of the window's rate is lost. Flushing once the socket has
-    // no further datagram waiting returns them within the transit time (in
-    // one datagram for the whole burst). A pure sender has no
-    // acknowledgements to give and keeps sending at its update ticks; data
-    // queued by a receive callback (an answer) leaves with the
-    // acknowledgements.
-    asio::error_code error;
-    if (m_socket->available(error) > 0 && !error) {
+    if (m_flushRequested.exchange(true)) {
         return;
     }
-    std::lock_guard<std::mutex> lock(m_kcpLock);
-    if (m_kcp && m_kcp->ackcount > 0) {
+    std::lock_guard<std::mutex> lock(m_postLock);
+    if (m_io && !m_io->stopped()) {
+        asio::post(*m_io, [this] {
+            // Cleared first: a send during this flush asks for the next one.
+            m_flushRequested = false;
+            flushKcp();
+        });
+    } else {
+        m_flushRequested = false;
+    }
+}
+
+void AsioUdpImpl::flushKcp()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_kcpLock);
+        if (!m_kcp) {
+            return;
+        }
+        advanceClock(m_kcp);
         ikcp_flush(m_kcp);
     }
+    sendOutgoing();
+}
+
+bool AsioUdpImpl::updateKcp(uint32_t at)
+{
+    bool alive = true;
+    {
+        std::lock_guard<std::mutex> lock(m_kcpLock);
+        if (!m_kcp) {
+            return true;
+        }
+        // The timer's expiry keeps KCP's flush schedule on the 10 ms grid; a
+        // flush in between may already have moved the clock past it.
+        const IUINT32 now = laterOf(at, m_kcp->current);
+        ikcp_update(m_kcp, now);
+        if (m_kcp->nsnd_buf == 0 || m_kcp->snd_una != m_ackedUpTo) {
+            m_ackedUpTo = m_kcp->snd_una;
+            m_lastProgress = now;
+            // The segment that reached KCP's limit is acknowledged; should
+            // another reach it, KCP marks the link again.
+            m_kcp->state = 0;
+        }
+        alive = m_kcp->state != IUINT32(-1) || int32_t(now - m_lastProgress) < kPeerSilenceMs;
+    }
+    sendOutgoing();
+    return alive;
+}
+
+void AsioUdpImpl::sendOutgoing()
+{
+    size_t offset = 0;
+    for (const size_t size : m_outgoingSizes) {
+        NLOG_DEBUG("[UDP] Udp send size: {}, dest: {}:{}", size, m_remote.address().to_string(), m_remote.port());
+        asio::error_code error;
+        sendDatagram(m_outgoing.data() + offset, size, m_remote, error);
+        if (error) {
+            // KCP sends it again.
+            NLOG_ERROR("[UDP] Udp send fail: {}", error.message());
+        }
+        offset += size;
+    }
+    m_outgoing.clear();
+    m_outgoingSizes.clear();
 }
 
 int AsioUdpImpl::send(const uint8_t* data, size_t length)
@@ -451,12 +588,19 @@ int AsioUdpImpl::send(const uint8_t* data, size_t length)
         NLOG_ERROR("[UDP] Kcp send fail: {} bytes exceed the maximum of {}", length, maxMessageSize());
         return -2;
     }
-    std::lock_guard<std::mutex> lock(m_kcpLock);
-    if (!m_kcp) {
-        NLOG_WARN("[Udp] Kcp send fail: not connected");
-        return -1;
+    int result = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_kcpLock);
+        if (!m_kcp) {
+            NLOG_WARN("[Udp] Kcp send fail: not connected");
+            return -1;
+        }
+        result = ikcp_send(m_kcp, reinterpret_cast<const char*>(data), int(length));
     }
-    return ikcp_send(m_kcp, reinterpret_cast<const char*>(data), int(length));
+    if (result == 0) {
+        requestFlush();
+    }
+    return result;
 }
 
 void AsioUdpImpl::createKcp()
@@ -466,13 +610,19 @@ void AsioUdpImpl::createKcp()
     kcp->writelog = &AsioUdpImpl::kcpLog;
     ikcp_wndsize(kcp, kSendWindow, kReceiveWindow);
     ikcp_nodelay(kcp, kNoDelay, kIntervalMs, kFastResend, kNoCongestionControl);
+    kcp->rx_minrto = kMinRtoMs;
     NLOG_INFO("Create kcp sndwnd: {}, rcvwnd: {}, nodelay: {}, interval: {}ms, resend: {}, nc: {}", kSendWindow,
             kReceiveWindow, kNoDelay, kIntervalMs, kFastResend, kNoCongestionControl);
+    // KCP flushes nothing before its first update; this one lets data that
+    // the host sends right after the handshake leave at once.
+    ikcp_update(kcp, kcpMillis(std::chrono::steady_clock::now()));
     std::lock_guard<std::mutex> lock(m_kcpLock);
     if (m_kcp) {
         ikcp_release(m_kcp);
     }
     m_kcp = kcp;
+    m_ackedUpTo = kcp->snd_una;
+    m_lastProgress = kcp->current;
 }
 
 void AsioUdpImpl::releaseKcp()
@@ -486,15 +636,12 @@ void AsioUdpImpl::releaseKcp()
 
 int AsioUdpImpl::kcpOutput(const char* buffer, int length, IKCPCB*, void* user)
 {
-    // Runs on the channel's thread (inside ikcp_update), with the KCP lock held.
+    // Runs on the channel's thread inside a flush or update, with the KCP
+    // lock held: the datagram waits for sendOutgoing(), so that the host's
+    // sends never wait for socket calls.
     auto* self = static_cast<AsioUdpImpl*>(user);
-    NLOG_DEBUG("[UDP] Udp send size: {}, dest: {}:{}", length, self->m_remote.address().to_string(),
-             self->m_remote.port());
-    asio::error_code error;
-    self->m_socket->send_to(asio::buffer(buffer, size_t(length)), self->m_remote, 0, error);
-    if (error) {
-        NLOG_ERROR("[UDP] Udp send fail: {}", error.message());
-    }
+    self->m_outgoing.insert(self->m_outgoing.end(), buffer, buffer + length);
+    self->m_outgoingSizes.push_back(size_t(length));
     return 0;
 }
 
@@ -505,7 +652,7 @@ void AsioUdpImpl::kcpLog(const char* text, IKCPCB*, void*)
 
 // ----------------------------------------------------------------- driver
 
-UdpDriver::UdpDriver()
+UdpDriver::UdpDriver() : DualChannelDriver({"UdpDriver", "sendPacket fail, no connection", false})
 {
     NLOG_INFO("Create UdpDriver");
 }
@@ -523,105 +670,23 @@ int32_t UdpDriver::getType()
 
 int32_t UdpDriver::init(NerevnetStartupConfig*)
 {
-    std::lock_guard<std::mutex> lock(m_driverLock);
+    std::lock_guard<std::mutex> lock(driverLock());
     NLOG_INFO("Init UdpDriver");
+    const int interval = config().reconnectInterval;
     m_packetChannel = std::make_unique<AsioUdpImpl>(
-        this, [](const uint8_t* data, size_t length, UdpDriver* driver) { driver->receivePacketFrame(data, length); });
-    m_messageChannel = std::make_unique<AsioUdpImpl>(this, [](const uint8_t* data, size_t length, UdpDriver* driver) {
-        driver->BaseDriver::onReceiveMessage(reinterpret_cast<const char*>(data), uint32_t(length));
-    });
+        this, [](const uint8_t* data, size_t length, UdpDriver* driver) { driver->receivePacketFrame(data, length); },
+        interval);
+    m_messageChannel = std::make_unique<AsioUdpImpl>(
+        this, [](const uint8_t* data, size_t length, UdpDriver* driver) { driver->receiveMessage(data, length); },
+        interval);
     m_packetChannel->setSibling(m_messageChannel.get());
     m_messageChannel->setSibling(m_packetChannel.get());
+    setChannels(m_packetChannel.get(), m_messageChannel.get());
     return 0;
 }
 
-void UdpDriver::receivePacketFrame(const uint8_t* data, size_t length)
+int32_t UdpDriver::sendOnMessageChannel(const char* data, uint32_t length)
 {
-    NerevnetPacket packet;
-    switch (decodePacketFrame(data, length, packet)) {
-    case PacketFrameResult::Ok:
-        BaseDriver::onReceivePacket(&packet, 0);
-        break;
-    case PacketFrameResult::TooShort:
-        NLOG_WARN("[UDP] Drop packet frame of {} bytes: shorter than the {}-byte header", length, kPacketHeaderSize);
-        break;
-    case PacketFrameResult::SizeMismatch:
-        NLOG_WARN("[UDP] Drop packet frame of {} bytes: shorter than its declared size {} + extra size {}", length,
-                packet.size, packet.extraSize);
-        break;
-    }
-}
-
-int32_t UdpDriver::start(const char* address, uint32_t port, uint32_t* bindPort)
-{
-    // onStart is raised with only the lifecycle lock held: the host's
-    // callbacks hold the listener lock while they may send (driver lock).
-    std::lock_guard<std::mutex> lifecycle(m_lifecycleLock);
-    const int32_t checked = BaseDriver::start(address, port, bindPort);
-    if (checked != 0) {
-        return checked;
-    }
-    std::unique_lock<std::mutex> lock(m_driverLock);
-    if (port == 0 || port > 65534) {
-        NLOG_ERROR("UdpDriver::port error");
-        return 4;
-    }
-    if (!m_packetChannel || !m_messageChannel) {
-        NLOG_ERROR("[UDP] Start before init");
-        return 3;
-    }
-    if (m_packetChannel->isRunning() || m_messageChannel->isRunning()) {
-        NLOG_ERROR("[UDP] Already started, stop first");
-        return 4;
-    }
-    const bool server = config().role == 1;
-    if (server && bindPort) {
-        *bindPort = port;
-    }
-    const int interval = config().reconnectInterval;
-    m_packetChannel->start(address, uint16_t(port), server, interval);
-    m_messageChannel->start(address, uint16_t(port + 1), server, interval);
-    lock.unlock();
-    BaseDriver::onStart(config().role, true);
-    return 0;
-}
-
-void UdpDriver::stopChannels()
-{
-    if (m_packetChannel) {
-        m_packetChannel->stop();
-    }
-    if (m_messageChannel) {
-        m_messageChannel->stop();
-    }
-}
-
-void UdpDriver::stop()
-{
-    std::lock_guard<std::mutex> lifecycle(m_lifecycleLock);
-    {
-        std::lock_guard<std::mutex> lock(m_driverLock);
-        BaseDriver::stop();
-    }
-    if ((m_packetChannel && m_packetChannel->runsOnThisThread())
-        || (m_messageChannel && m_messageChannel->runsOnThisThread())) {
-        NLOG_ERROR("[UDP] Stop called from a network callback; call it from the host's thread");
-        return;
-    }
-    // The channel threads are joined without the driver lock: a callback
-    // running on them may be sending through this driver right now.
-    stopChannels();
-    BaseDriver::onStop(config().role);
-}
-
-int32_t UdpDriver::sendMessage(const char* data, uint32_t length, bool reliable)
-{
-    std::lock_guard<std::mutex> lock(m_driverLock);
-    BaseDriver::sendMessage(data, length, reliable);
-    if (m_status != 2 || !m_messageChannel) {
-        NLOG_DEBUG("sendMessage fail, no connection");
-        return 0;
-    }
     if (data == nullptr && length > 0) {
         NLOG_ERROR("[UDP] sendMessage fail: no data");
         return -1;
@@ -629,49 +694,14 @@ int32_t UdpDriver::sendMessage(const char* data, uint32_t length, bool reliable)
     return m_messageChannel->send(reinterpret_cast<const uint8_t*>(data), length);
 }
 
-bool UdpDriver::sendPacket(const NerevnetPacket* packet)
+bool UdpDriver::sendOnPacketChannel(const NerevnetPacket& packet, std::vector<uint8_t>& frame)
 {
-    std::lock_guard<std::mutex> lock(m_driverLock);
-    BaseDriver::sendPacket(packet);
-    if (m_status != 2 || !m_packetChannel) {
-        NLOG_DEBUG("sendPacket fail, no connection");
-        return false;
-    }
-    if (packet == nullptr) {
-        NLOG_ERROR("[UDP] sendPacket fail: no packet");
-        return false;
-    }
-    if (!encodePacketFrame(*packet, AsioUdpImpl::maxMessageSize(), m_packetBuffer)) {
+    if (!encodePacketFrame(packet, AsioUdpImpl::maxMessageSize(), frame)) {
         NLOG_ERROR("[UDP] sendPacket fail: size {} + extra size {} cannot be sent (at most {} bytes, data present)",
-                 packet->size, packet->extraSize, AsioUdpImpl::maxMessageSize() - kPacketHeaderSize);
+                 packet.size, packet.extraSize, AsioUdpImpl::maxMessageSize() - kPacketHeaderSize);
         return false;
     }
-    return m_packetChannel->send(m_packetBuffer.data(), m_packetBuffer.size()) == 0;
-}
-
-bool UdpDriver::isConnected()
-{
-    BaseDriver::isConnected();
-    return m_packetChannel && m_messageChannel && m_packetChannel->isConnected() && m_messageChannel->isConnected();
-}
-
-void UdpDriver::onConnectStatus(int32_t status)
-{
-    std::lock_guard<std::mutex> lock(m_statusLock);
-    const int32_t recorded = m_status;
-    NLOG_INFO("Set connect status: {} -> {}", recorded, status);
-    if (recorded == status) {
-        return;
-    }
-    if (status == 2) {
-        if (isConnected()) {
-            m_status = status;
-            BaseDriver::onConnectStatus(status);
-        }
-        return;
-    }
-    m_status = status;
-    BaseDriver::onConnectStatus(status);
+    return m_packetChannel->send(frame.data(), frame.size()) == 0;
 }
 
 }  // namespace nerevnet

@@ -3,7 +3,7 @@
 // event loop and thread.
 #pragma once
 
-#include "base_driver.h"
+#include "dual_channel_driver.h"
 
 #include <asio.hpp>
 
@@ -24,30 +24,37 @@ class UdpDriver;
 
 // One channel: a UDP socket and a KCP control block driven by one event loop
 // on its own thread. The KCP block is shared between the host's thread
-// (send) and the channel's thread (update, input, receive), so every KCP
-// call happens under m_kcpLock. The socket, the timers and the endpoints are
-// used on the channel's thread only.
-class AsioUdpImpl {
+// (send) and the channel's thread (update, input, receive, flush), so every
+// KCP call happens under m_kcpLock. The socket, the timers, the endpoints and
+// the outgoing datagrams are used on the channel's thread only.
+//
+// Segments leave as soon as the channel's thread gets to them: a host send
+// queues its message in KCP and asks the thread for one flush (further sends
+// before that flush ride along with it), and each burst of received
+// datagrams ends with a flush that returns their acknowledgements and sends
+// what the acknowledged window lets go. The 10 ms update remains the clock
+// of retransmission.
+class AsioUdpImpl : public DriverChannel {
 public:
     using ReceiveCallback = std::function<void(const uint8_t* data, size_t length, UdpDriver* driver)>;
 
-    AsioUdpImpl(UdpDriver* driver, ReceiveCallback callback);
-    ~AsioUdpImpl();
+    AsioUdpImpl(UdpDriver* driver, ReceiveCallback callback, int reconnectInterval);
+    ~AsioUdpImpl() override;
 
     AsioUdpImpl(const AsioUdpImpl&) = delete;
     AsioUdpImpl& operator=(const AsioUdpImpl&) = delete;
 
     // Starts the event loop and its thread with the server or client task.
-    void start(const std::string& address, uint16_t port, bool isServer, int reconnectInterval);
+    void start(const std::string& address, uint16_t port, bool isServer) override;
     // Stops the event loop, joins the thread and releases socket and KCP.
-    void stop();
+    void stop() override;
 
     // The other channel of the same driver: both channels restart together.
     void setSibling(AsioUdpImpl* sibling) { m_sibling = sibling; }
 
-    bool isRunning() const { return m_thread.joinable(); }
-    bool runsOnThisThread() const;
-    bool isConnected() const { return m_connected.load(); }
+    bool isRunning() const override { return m_thread.joinable(); }
+    bool runsOnThisThread() const override;
+    bool isUp() const override { return m_connected.load(); }
 
     // Queues one KCP message; 0 when queued, negative when refused.
     int send(const uint8_t* data, size_t length);
@@ -62,6 +69,7 @@ private:
     void startServer();
     void serverBound();
     void startClient();
+    void prepareSocket();
     void failed(const asio::error_code& error, bool tellSibling = true);
     // Called from the sibling's thread: run the restart cycle here as well.
     void restartWithSibling();
@@ -74,9 +82,22 @@ private:
     void peerRestarted();
     void receiveNext();
     void onDatagram(const asio::error_code& error, size_t length);
+    void takeDatagram(size_t length);
+    void receiveFailed(const asio::error_code& error);
     void deliverMessages();
-    void acknowledgeNow();
     void sendHandshake(const uint8_t* data, size_t length, const asio::ip::udp::endpoint& to);
+    // Sends one datagram, waiting while the socket's buffer is full.
+    void sendDatagram(const void* data, size_t length, const asio::ip::udp::endpoint& to, asio::error_code& error);
+
+    // Asks the channel's thread for one flush; a request already pending
+    // covers this one.
+    void requestFlush();
+    // On the channel's thread: KCP's flush, then the datagrams it put out.
+    void flushKcp();
+    // The same for the periodic update at time `at`; false when KCP has
+    // given up retransmitting to the peer.
+    bool updateKcp(uint32_t at);
+    void sendOutgoing();
 
     void createKcp();
     void releaseKcp();
@@ -85,11 +106,11 @@ private:
 
     UdpDriver* m_driver;
     ReceiveCallback m_callback;
+    int m_reconnectInterval;
 
     std::string m_address;
     uint16_t m_port = 0;
     bool m_isServer = false;
-    int m_reconnectInterval = 1;
 
     std::unique_ptr<asio::io_context> m_io;
     std::unique_ptr<asio::ip::udp::socket> m_socket;
@@ -103,52 +124,45 @@ private:
     // Counts the hellos handled: a loss reported by the sibling that was
     // overtaken by a new hello here must not end the new conversation.
     std::atomic<uint32_t> m_hellos{0};
-    // Guards m_io against the sibling posting into it while stop() resets it.
+    // Guards m_io against a post from the host or the sibling while stop()
+    // resets it.
     std::mutex m_postLock;
+    std::atomic<bool> m_flushRequested{false};
 
     std::mutex m_kcpLock;
     IKCPCB* m_kcp = nullptr;
+    // Acknowledgement progress of the conversation, under m_kcpLock.
+    uint32_t m_ackedUpTo = 0;
+    uint32_t m_lastProgress = 0;
     std::atomic<bool> m_connected{false};
 
     std::vector<uint8_t> m_datagram;
     std::vector<uint8_t> m_message;
+    // Datagrams KCP put out during one flush, sent once the KCP lock is
+    // released (channel thread only).
+    std::vector<char> m_outgoing;  // same type as KCP's buffer: appending is a plain copy
+    std::vector<size_t> m_outgoingSizes;
 };
 
-class UdpDriver : public BaseDriver {
+class UdpDriver : public DualChannelDriver {
 public:
     UdpDriver();
     ~UdpDriver() override;
 
-    int32_t start(const char* address, uint32_t port, uint32_t* bindPort) override;
-    void stop() override;
-    int32_t sendMessage(const char* data, uint32_t length, bool reliable) override;
-    bool sendPacket(const NerevnetPacket* packet) override;
-    bool isConnected() override;
-
     int32_t init(NerevnetStartupConfig* config) override;
     int32_t getType() override;
-
-protected:
-    void onConnectStatus(int32_t status) override;
 
 private:
     friend class AsioUdpImpl;
 
-    void stopChannels();
-    void receivePacketFrame(const uint8_t* data, size_t length);
+    int32_t sendOnMessageChannel(const char* data, uint32_t length) override;
+    bool sendOnPacketChannel(const NerevnetPacket& packet, std::vector<uint8_t>& frame) override;
 
     std::unique_ptr<AsioUdpImpl> m_packetChannel;
     std::unique_ptr<AsioUdpImpl> m_messageChannel;
-    std::vector<uint8_t> m_packetBuffer;
-    std::mutex m_driverLock;
-    std::mutex m_statusLock;
-    std::atomic<int32_t> m_status{0};
     // Serialises the hello handling of the two channels, which also touches
     // the other channel's connected flag.
     std::mutex m_handshakeLock;
-    // Serialises start and stop without blocking the sends: stop joins the
-    // channel threads, whose callbacks may be sending at that moment.
-    std::mutex m_lifecycleLock;
 };
 
 }  // namespace nerevnet

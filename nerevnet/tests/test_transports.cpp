@@ -75,7 +75,8 @@ TEST_P(Transport, ConnectsOnceAndExchangesMessagesAndPacketsBothWays)
     }
 
     const std::string binary = std::string("a\0b\xff\x01", 5) + patternBytes(60000, 1);
-    const std::vector<std::string> messages = {"hello", std::string(64, 'x'), binary, std::string("\0", 1)};
+    // An empty message arrives as one and does not hold up those after it.
+    const std::vector<std::string> messages = {"hello", std::string(64, 'x'), "", binary, std::string("\0", 1)};
     for (const auto& message : messages) {
         const int32_t result = nerevnet_sendMessage(client.handle(), message.data(), uint32_t(message.size()), true);
         EXPECT_EQ(result, type() == 3 ? 0 : int32_t(message.size()));
@@ -109,6 +110,41 @@ TEST_P(Transport, ConnectsOnceAndExchangesMessagesAndPacketsBothWays)
         EXPECT_FALSE(packets[1].hasExtra) << "a packet without extra data arrives with a null extraData";
         EXPECT_EQ(packets[1].extraSize, 0);
     }
+}
+
+// A host sending a video frame sends its packets back to back, far more
+// than one window of the transport; everything arrives, whole and in order,
+// with messages interleaved on the other channel.
+TEST_P(Transport, CarriesBurstsOfManyWindowsWholeAndInOrder)
+{
+    const uint16_t port = freePortPair(type());
+    Host server(type(), true);
+    Host client(type(), false);
+    connectPair(server, client, port);
+
+    const size_t count = 40;
+    std::vector<std::string> payloads;
+    for (size_t i = 0; i < count; ++i) {
+        payloads.push_back(patternBytes(160 * 1024 - 56 * (i % 3), uint32_t(1000 + i)));
+    }
+    for (size_t i = 0; i < count; ++i) {
+        NerevnetPacket packet = makePacket(payloads[i], nullptr);
+        packet.timestamp = int64_t(i);
+        ASSERT_TRUE(nerevnet_sendPacket(client.handle(), &packet)) << i;
+        ASSERT_TRUE(nerevnet_sendPacket(server.handle(), &packet)) << i;
+        const std::string message = "frame " + std::to_string(i);
+        nerevnet_sendMessage(client.handle(), message.data(), uint32_t(message.size()), true);
+    }
+    for (Host* host : {&server, &client}) {
+        ASSERT_TRUE(eventually([&] { return host->packetCount() == count; }, 20000ms)) << host->packetCount();
+        const auto packets = host->packets();
+        for (size_t i = 0; i < count; ++i) {
+            EXPECT_EQ(packets[i].timestamp, int64_t(i));
+            EXPECT_TRUE(packets[i].data == payloads[i]) << i;
+        }
+    }
+    ASSERT_TRUE(eventually([&] { return server.messageCount() == count; }));
+    EXPECT_EQ(server.messages().back(), "frame " + std::to_string(count - 1));
 }
 
 TEST_P(Transport, RefusesInvalidStartsAndSendsWithoutConnection)

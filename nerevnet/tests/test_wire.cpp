@@ -188,86 +188,218 @@ TEST(TcpServer, ServesOneClientAtATime)
 
 namespace {
 
-// A peer speaking the UDP driver's protocol by hand: hello/hi, then KCP with
-// the documented parameters.
-class RawKcpPeer {
+// A peer built on nothing but the KCP library's basic use: hello/hi by hand,
+// then KCP with the documented parameters (conversation 0, windows of 128,
+// no delay 2, interval 10 ms, fast resend 2, no congestion control, message
+// mode), driven only by ikcp_update every 10 ms on its own thread. It never
+// flushes after a send or an input, so its segments and acknowledgements
+// leave only at its updates. As client it sends hello to the server's port;
+// as server it binds the port and answers every hello with hi.
+class PlainKcpPeer {
 public:
-    explicit RawKcpPeer(uint16_t serverPort) : m_socket(m_io, udp::endpoint(udp::v4(), 0))
+    PlainKcpPeer(bool server, uint16_t port)
+        : m_server(server), m_socket(m_io, udp::endpoint(udp::v4(), server ? port : 0))
     {
-        m_server = udp::endpoint(asio::ip::make_address("127.0.0.1"), serverPort);
+        if (!server) {
+            m_remote = udp::endpoint(asio::ip::make_address("127.0.0.1"), port);
+        }
         m_kcp = ikcp_create(0, this);
         ikcp_setoutput(m_kcp, [](const char* buffer, int length, ikcpcb*, void* user) {
-            auto* self = static_cast<RawKcpPeer*>(user);
-            self->m_socket.send_to(asio::buffer(buffer, size_t(length)), self->m_server);
+            auto* self = static_cast<PlainKcpPeer*>(user);
+            if (!self->m_cutOff) {
+                asio::error_code ignored;
+                self->m_socket.send_to(asio::buffer(buffer, size_t(length)), self->m_remote, 0, ignored);
+            }
             return 0;
         });
         ikcp_wndsize(m_kcp, 128, 128);
         ikcp_nodelay(m_kcp, 2, 10, 2, 1);
         m_socket.non_blocking(true);
+        m_thread = std::thread([this] { run(); });
     }
-    ~RawKcpPeer() { ikcp_release(m_kcp); }
 
-    void sendRaw(const void* data, size_t length) { m_socket.send_to(asio::buffer(data, length), m_server); }
+    ~PlainKcpPeer()
+    {
+        m_running = false;
+        m_thread.join();
+        ikcp_release(m_kcp);
+    }
 
+    // Sends a datagram outside KCP to the peer.
+    void sendRaw(const void* data, size_t length)
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        asio::error_code ignored;
+        m_socket.send_to(asio::buffer(data, length), m_remote, 0, ignored);
+    }
+
+    // Client: sends hello and waits for hi.
     bool handshake()
     {
         sendRaw("HELLO", 6);
-        return pumpUntil([&](const std::string& datagram) { return datagram == std::string("HI\0", 3); });
+        return waitFor([&] { return m_his > 0; }, 1000ms);
     }
 
-    void sendMessage(const std::string& bytes) { ikcp_send(m_kcp, bytes.data(), int(bytes.size())); }
+    // Server: waits until a hello came and was answered.
+    bool waitHello() { return waitFor([&] { return m_hellos > 0; }, 5000ms); }
 
-    // Runs KCP and feeds it every datagram until `done` holds for one
-    // (checked for non-KCP datagrams) or the time is up.
-    bool pumpUntil(const std::function<bool(const std::string&)>& done,
-                   std::chrono::milliseconds timeout = 1000ms)
+    size_t hisSeen()
     {
-        const auto until = std::chrono::steady_clock::now() + timeout;
-        char buffer[4096];
-        while (std::chrono::steady_clock::now() < until) {
-            if (done(std::string())) {
-                return true;
-            }
-            ikcp_update(m_kcp, uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                            std::chrono::steady_clock::now().time_since_epoch())
-                                            .count()));
-            asio::error_code error;
-            udp::endpoint from;
-            const size_t length = m_socket.receive_from(asio::buffer(buffer), from, 0, error);
-            if (!error) {
-                const std::string datagram(buffer, length);
-                if (done(datagram)) {
-                    return true;
-                }
-                ikcp_input(m_kcp, buffer, long(length));
-            } else {
-                std::this_thread::sleep_for(1ms);
-            }
-        }
-        return false;
+        std::lock_guard<std::mutex> lock(m_lock);
+        return m_his;
+    }
+
+    // Queues a message in KCP; it leaves at the next update.
+    int send(const std::string& bytes)
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return ikcp_send(m_kcp, bytes.data(), int(bytes.size()));
+    }
+
+    bool waitReceived(size_t count, std::chrono::milliseconds timeout = 10000ms)
+    {
+        return waitFor([&] { return m_received.size() >= count; }, timeout);
+    }
+
+    std::vector<std::string> received()
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return m_received;
+    }
+
+    // A cut-off peer loses whatever arrives and whatever it sends, as if
+    // the network between the two had gone; its KCP runs on.
+    void setCutOff(bool cutOff)
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_cutOff = cutOff;
     }
 
 private:
+    bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
+    {
+        std::unique_lock<std::mutex> lock(m_lock);
+        return m_wake.wait_for(lock, timeout, condition);
+    }
+
+    static uint32_t nowMs()
+    {
+        return uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::steady_clock::now().time_since_epoch())
+                            .count());
+    }
+
+    void run()
+    {
+        uint32_t nextUpdate = nowMs();
+        std::vector<char> buffer(4096);
+        while (m_running) {
+            {
+                std::lock_guard<std::mutex> lock(m_lock);
+                for (;;) {
+                    asio::error_code error;
+                    udp::endpoint from;
+                    const size_t length = m_socket.receive_from(asio::buffer(buffer), from, 0, error);
+                    if (error) {
+                        break;
+                    }
+                    if (m_cutOff) {
+                        continue;
+                    }
+                    if (m_server && length == 6 && std::memcmp(buffer.data(), "HELLO", 6) == 0) {
+                        m_remote = from;
+                        m_socket.send_to(asio::buffer("HI", 3), m_remote, 0, error);
+                        ++m_hellos;
+                    } else if (!m_server && length == 3 && std::memcmp(buffer.data(), "HI", 3) == 0) {
+                        ++m_his;
+                    } else {
+                        ikcp_input(m_kcp, buffer.data(), long(length));
+                    }
+                }
+                // An empty message is a message too (peek size 0).
+                for (int size = ikcp_peeksize(m_kcp); size >= 0; size = ikcp_peeksize(m_kcp)) {
+                    std::string message(size_t(size), '\0');
+                    ikcp_recv(m_kcp, &message[0], size);
+                    m_received.push_back(std::move(message));
+                }
+                const uint32_t now = nowMs();
+                if (int32_t(now - nextUpdate) >= 0) {
+                    ikcp_update(m_kcp, now);
+                    nextUpdate += 10;
+                    if (int32_t(now - nextUpdate) >= 0) {
+                        nextUpdate = now + 10;
+                    }
+                }
+            }
+            m_wake.notify_all();
+            std::this_thread::sleep_for(1ms);
+        }
+    }
+
+    const bool m_server;
     asio::io_context m_io;
+    std::mutex m_lock;
+    std::condition_variable m_wake;
     udp::socket m_socket;
-    udp::endpoint m_server;
-    ikcpcb* m_kcp;
+    udp::endpoint m_remote;
+    ikcpcb* m_kcp = nullptr;
+    size_t m_hellos = 0;
+    size_t m_his = 0;
+    bool m_cutOff = false;
+    std::vector<std::string> m_received;
+    std::atomic<bool> m_running{true};
+    std::thread m_thread;
 };
+
+// Plain peers for both channels of a driver on `port`: packets on the port,
+// messages on port + 1.
+struct PlainKcpPeers {
+    PlainKcpPeers(bool server, uint16_t port) : packets(server, port), messages(server, uint16_t(port + 1)) {}
+    // As clients: hello and hi on both channels.
+    bool handshake() { return packets.handshake() && messages.handshake(); }
+    // As servers: both channels have answered the driver's hello.
+    bool waitHello() { return packets.waitHello() && messages.waitHello(); }
+
+    PlainKcpPeer packets;
+    PlainKcpPeer messages;
+};
+
+// A driver started as server, and plain peers ready to be its clients.
+class UdpWire : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(server.start("0.0.0.0", port), 0); }
+
+    const uint16_t port = freePortPair(3);
+    Host server{3, true};
+    PlainKcpPeers peers{false, port};
+};
+
+NerevnetPacket packetOf(int32_t mediaType, const std::string& data, const std::string& extra)
+{
+    NerevnetPacket packet;
+    std::memset(&packet, 0, sizeof(packet));
+    packet.mediaType = mediaType;
+    packet.data = reinterpret_cast<const uint8_t*>(data.data());
+    packet.size = data.size();
+    if (!extra.empty()) {
+        packet.extraData = reinterpret_cast<const uint8_t*>(extra.data());
+        packet.extraSize = int64_t(extra.size());
+    }
+    return packet;
+}
 
 }  // namespace
 
-TEST(UdpWire, HandshakeNeedsTheExactHelloAndPacketFramesAreChecked)
+TEST_F(UdpWire, HandshakeNeedsTheExactHelloAndPacketFramesAreChecked)
 {
-    const uint16_t port = freePortPair(3);
-    Host server(3, true);
-    ASSERT_EQ(server.start("0.0.0.0", port), 0);
-    RawKcpPeer packets(port);
-    RawKcpPeer messages(uint16_t(port + 1));
+    PlainKcpPeer& packets = peers.packets;
+    PlainKcpPeer& messages = peers.messages;
 
     // Seven bytes that begin with hello are KCP input, not a handshake.
     const size_t mark = logMark();
     packets.sendRaw("HELLO\0\0", 7);
-    EXPECT_FALSE(packets.pumpUntil([](const std::string& datagram) { return datagram.size() == 3; }, 200ms));
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(packets.hisSeen(), 0u);
     EXPECT_FALSE(logged(mark, "[Udp] Receive hello"));
 
     ASSERT_TRUE(packets.handshake());
@@ -276,18 +408,16 @@ TEST(UdpWire, HandshakeNeedsTheExactHelloAndPacketFramesAreChecked)
     ASSERT_TRUE(server.waitConnected());
     EXPECT_EQ(server.requireIdrCount(), 1u);
 
-    messages.sendMessage("raw hello");
-    messages.pumpUntil([&](const std::string&) { return server.messageCount() == 1; });
-    ASSERT_EQ(server.messageCount(), 1u);
+    messages.send("raw hello");
+    ASSERT_TRUE(server.waitFor([&] { return server.messageCount() == 1; }));
     EXPECT_EQ(server.messages().front(), "raw hello");
 
-    packets.sendMessage(std::string(20, 'x'));
-    packets.sendMessage(packetFrame(1, "abc", "", 300, 0));
-    packets.sendMessage(packetFrame(2, "abc", "", 3, 1));
-    packets.sendMessage(packetFrame(3, "abc", "zz", 3, 2));
-    packets.sendMessage(packetFrame(4, "", "", 0, 0));
-    packets.pumpUntil([&](const std::string&) { return server.packetCount() == 2; });
-    ASSERT_EQ(server.packetCount(), 2u);
+    packets.send(std::string(20, 'x'));
+    packets.send(packetFrame(1, "abc", "", 300, 0));
+    packets.send(packetFrame(2, "abc", "", 3, 1));
+    packets.send(packetFrame(3, "abc", "zz", 3, 2));
+    packets.send(packetFrame(4, "", "", 0, 0));
+    ASSERT_TRUE(server.waitFor([&] { return server.packetCount() == 2; }));
     const auto received = server.packets();
     EXPECT_EQ(received[0].mediaType, 3);
     EXPECT_EQ(received[0].data, "abc");
@@ -295,6 +425,120 @@ TEST(UdpWire, HandshakeNeedsTheExactHelloAndPacketFramesAreChecked)
     EXPECT_EQ(received[1].mediaType, 4);
     EXPECT_TRUE(received[1].data.empty());
     EXPECT_EQ(loggedCount(mark, "[UDP] Drop packet frame"), 3u);
+}
+
+// The driver flushes on its own; a peer that only runs KCP's 10 ms update
+// must still exchange messages and packets with it both ways, in either
+// role, including bursts of many windows and empty messages.
+class PlainKcpPeerRoles : public ::testing::TestWithParam<bool> {};
+
+TEST_P(PlainKcpPeerRoles, ExchangesMessagesAndPacketsBothWays)
+{
+    const bool peerIsServer = GetParam();
+    const uint16_t port = freePortPair(3);
+    Host driver(3, !peerIsServer);
+    std::unique_ptr<PlainKcpPeers> peers;
+    if (peerIsServer) {
+        peers = std::make_unique<PlainKcpPeers>(true, port);
+        ASSERT_EQ(driver.start("127.0.0.1", port), 0);
+        ASSERT_TRUE(peers->waitHello());
+    } else {
+        ASSERT_EQ(driver.start("0.0.0.0", port), 0);
+        peers = std::make_unique<PlainKcpPeers>(false, port);
+        ASSERT_TRUE(peers->handshake());
+    }
+    PlainKcpPeer& packets = peers->packets;
+    PlainKcpPeer& messages = peers->messages;
+    ASSERT_TRUE(driver.waitConnected());
+
+    // Messages: small ones, an empty one, the largest KCP carries, then more.
+    const std::vector<std::string> toDriver = {"first", "", patternBytes(127 * 1376, 21), "after the empty one"};
+    const std::vector<std::string> toPeer = {"one", "", patternBytes(127 * 1376, 22), "two"};
+    for (size_t i = 0; i < toDriver.size(); ++i) {
+        EXPECT_EQ(messages.send(toDriver[i]), 0);
+        EXPECT_EQ(nerevnet_sendMessage(driver.handle(), toPeer[i].data(), uint32_t(toPeer[i].size()), true), 0);
+    }
+
+    // Packets: a burst of about twenty windows each way, back to back.
+    std::vector<std::string> payloads;
+    for (uint32_t i = 0; i < 24; ++i) {
+        payloads.push_back(patternBytes(100000 + i, 100 + i));
+    }
+    const std::string extra = "side data";
+    const std::string none;
+    // Every other packet carries extra data.
+    auto extraOf = [&](size_t i) -> const std::string& { return i % 2 ? extra : none; };
+    for (size_t i = 0; i < payloads.size(); ++i) {
+        const NerevnetPacket packet = packetOf(int32_t(i), payloads[i], extraOf(i));
+        ASSERT_TRUE(nerevnet_sendPacket(driver.handle(), &packet)) << i;
+        std::string frame(reinterpret_cast<const char*>(&packet), sizeof(packet));
+        frame += payloads[i] + extraOf(i);
+        EXPECT_EQ(packets.send(frame), 0);
+    }
+
+    ASSERT_TRUE(driver.waitFor([&] { return driver.messageCount() == toDriver.size(); }, 10000ms));
+    EXPECT_TRUE(driver.messages() == toDriver);
+    ASSERT_TRUE(messages.waitReceived(toPeer.size()));
+    EXPECT_TRUE(messages.received() == toPeer);
+
+    ASSERT_TRUE(driver.waitFor([&] { return driver.packetCount() == payloads.size(); }, 10000ms));
+    const auto atDriver = driver.packets();
+    for (size_t i = 0; i < payloads.size(); ++i) {
+        EXPECT_EQ(atDriver[i].mediaType, int32_t(i));
+        EXPECT_TRUE(atDriver[i].data == payloads[i]) << i;
+        EXPECT_EQ(atDriver[i].extra, extraOf(i));
+    }
+    ASSERT_TRUE(packets.waitReceived(payloads.size()));
+    const auto atPeer = packets.received();
+    for (size_t i = 0; i < payloads.size(); ++i) {
+        ASSERT_EQ(atPeer[i].size(), 56 + payloads[i].size() + extraOf(i).size()) << i;
+        NerevnetPacket header;
+        std::memcpy(&header, atPeer[i].data(), 56);
+        EXPECT_EQ(header.mediaType, int32_t(i));
+        EXPECT_EQ(header.size, payloads[i].size());
+        EXPECT_TRUE(atPeer[i].compare(56, payloads[i].size(), payloads[i]) == 0) << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Udp, PlainKcpPeerRoles, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? std::string("PeerIsServer") : std::string("PeerIsClient");
+                         });
+
+// While its peer is unreachable the driver keeps retransmitting: an outage
+// of two seconds ends nothing, and what was sent meanwhile arrives
+// afterwards. A peer that stays silent is given up after a few seconds.
+TEST_F(UdpWire, RidesOutAShortOutageAndGivesUpOnASilentPeer)
+{
+    PlainKcpPeer& messages = peers.messages;
+    ASSERT_TRUE(peers.handshake());
+    ASSERT_TRUE(server.waitConnected());
+    const size_t mark = server.statusMark();
+
+    // Traffic first, so that the driver's retransmission timeout comes from
+    // measured round trips rather than KCP's initial 200 ms.
+    std::vector<std::string> sent;
+    for (int i = 0; i < 20; ++i) {
+        sent.push_back("before " + std::to_string(i));
+        nerevnet_sendMessage(server.handle(), sent.back().data(), uint32_t(sent.back().size()), true);
+        ASSERT_TRUE(messages.waitReceived(sent.size()));
+    }
+
+    messages.setCutOff(true);
+    for (int i = 0; i < 20; ++i) {
+        sent.push_back("during the outage " + std::to_string(i));
+        EXPECT_EQ(nerevnet_sendMessage(server.handle(), sent.back().data(), uint32_t(sent.back().size()), true), 0);
+        std::this_thread::sleep_for(100ms);
+    }
+    messages.setCutOff(false);
+    ASSERT_TRUE(messages.waitReceived(sent.size()));
+    EXPECT_TRUE(messages.received() == sent);
+    EXPECT_FALSE(server.sawStatusSince(mark, 3)) << "the outage ended the connection";
+    EXPECT_EQ(server.status(), 2);
+
+    messages.setCutOff(true);
+    EXPECT_EQ(nerevnet_sendMessage(server.handle(), "anyone there?", 13, true), 0);
+    EXPECT_TRUE(server.waitStatus(3, 15000ms)) << "a silent peer was never given up";
 }
 
 TEST(UdpLimits, RefusesWhatKcpCannotCarryInOneMessage)
