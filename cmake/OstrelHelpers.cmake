@@ -19,3 +19,13 @@ macro(ostrel_find_gtest)
     find_package(GTest REQUIRED)
   endif()
 endmacro()
+
+# A program that runs during the build (an image renderer, a generator) is
+# built without the sanitizers of a sanitized build: it is not under test, and
+# its reports (LeakSanitizer on Qt's plugins, for one) would stop the build.
+function(ostrel_build_time_tool target)
+  if(OSTREL_SANITIZE)
+    target_compile_options(${target} PRIVATE -fno-sanitize=all)
+    target_link_options(${target} PRIVATE -fno-sanitize=all)
+  endif()
+endfunction()

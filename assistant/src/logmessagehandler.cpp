@@ -7,6 +7,9 @@
 #include <QMutexLocker>
 #include <QTextStream>
 
+#include <cstring>
+#include <type_traits>
+
 namespace {
 
 QMutex &logMutex()
@@ -21,7 +24,19 @@ std::function<QDateTime()> &logClock()
     return clock;
 }
 
-QString levelPrefix(QtMsgType type)
+// The message type as a plain number. A caller may pass a value outside the
+// enumeration; reading it through the enumeration type would be undefined, so
+// its bytes are copied into the underlying integer instead.
+int messageTypeValue(const QtMsgType &type)
+{
+    std::underlying_type_t<QtMsgType> value;
+    static_assert(sizeof value == sizeof type, "QtMsgType has the size of its underlying type");
+    std::memcpy(&value, &type, sizeof value);
+    return static_cast<int>(value);
+}
+
+// Any value but the five known types gives an empty prefix.
+QString levelPrefix(int type)
 {
     switch (type) {
     case QtDebugMsg:
@@ -34,13 +49,12 @@ QString levelPrefix(QtMsgType type)
         return QStringLiteral("Fatal:");
     case QtInfoMsg:
         return QStringLiteral("Info:");
+    default:
+        return QString();
     }
-    return QString();
 }
 
-} // namespace
-
-QString formatLogLine(QtMsgType type, const QMessageLogContext &context, const QString &message, const QTime &time)
+QString lineFor(int type, const QMessageLogContext &context, const QString &message, const QTime &time)
 {
     const QString location = QStringLiteral("\"%1(%2)\"")
                                  .arg(QString::fromUtf8(context.file ? context.file : ""),
@@ -48,6 +62,13 @@ QString formatLogLine(QtMsgType type, const QMessageLogContext &context, const Q
     // One multi-argument arg(): a '%1' inside the message stays as it is.
     return QStringLiteral("[%1%2  %3]:%4")
         .arg(levelPrefix(type), time.toString(QStringLiteral("hh:mm:ss.zzz")), location, message);
+}
+
+} // namespace
+
+QString formatLogLine(QtMsgType type, const QMessageLogContext &context, const QString &message, const QTime &time)
+{
+    return lineFor(messageTypeValue(type), context, message, time);
 }
 
 QString logFilePath(const QDate &date)
@@ -63,11 +84,12 @@ void setLogClock(std::function<QDateTime()> clock)
 
 void logMessageHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
+    const int typeValue = messageTypeValue(type);
     QMutexLocker locker(&logMutex());
     // Date and time from one reading, so a line written at 23:59:59.999 goes
     // into the file of the day it carries.
     const QDateTime now = logClock() ? logClock()() : QDateTime::currentDateTime();
-    const QString line = formatLogLine(type, context, message, now.time());
+    const QString line = lineFor(typeValue, context, message, now.time());
 
     QFile file(logFilePath(now.date()));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
