@@ -2,6 +2,7 @@
 // ADB folder, or as an already running adb; once against Debian's real adb
 // with no device attached. Every adb run is a real child process.
 #include "adbmanger.h"
+#include "logcapture.h"
 
 #include <QTcpServer>
 #include <QtTest>
@@ -41,12 +42,16 @@ private slots:
     void emptyListReportsDisconnectOnce();
     void oneDeviceReportedOnce();
     void bareLineFeedsAreNormalised();
-    void deviceStatesOtherThanDevice_data();
-    void deviceStatesOtherThanDevice();
+    void deviceChoice_data();
+    void deviceChoice();
     void offlineOrConnectingEndsAdb_data();
     void offlineOrConnectingEndsAdb();
     void crLfAnswerMapsPorts();
     void mappingListStartsNothing();
+    void onePieceAnswersOfTheRealAdbMapOnce();
+    void bothListsInOneChunk_data();
+    void bothListsInOneChunk();
+    void serverKilledDuringMappingIsMappedAgain();
     void queryThatNeverAnswersIsFreed();
     void folderAdbAfterSilentProbe();
     void runningAdbIsUsedAndLeftRunning();
@@ -64,6 +69,10 @@ private:
     // to return to Idle.
     void pollAndSettle(AdbManger &manager);
     QString startServerProcess(QProcess &process);
+    // Mappings the scripted adb keeps, as a real adb server does.
+    void liveMappings(const QByteArray &serial);
+    void writeScript(const QString &name, const QByteArray &text);
+    QByteArray scriptFile(const QString &name) const;
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_script;
@@ -258,28 +267,53 @@ void TstAdbManger::bareLineFeedsAreNormalised()
     QCOMPARE(spy.at(1).at(0).toBool(), false);
 }
 
-void TstAdbManger::deviceStatesOtherThanDevice_data()
+void TstAdbManger::writeScript(const QString &name, const QByteArray &text)
 {
-    QTest::addColumn<QString>("answer");
-    QTest::addColumn<QString>("serial");
-    QTest::newRow("unauthorized") << kHeader + "ABC123\tunauthorized\r\n\r\n" << "ABC123\tunauthorized\r\n\r\n";
-    QTest::newRow("two devices") << kHeader + "AAA\tdevice\r\nBBB\tdevice\r\n\r\n" << "AAA\tdevice\r\nBBB";
-    // Within one chunk, a NUL ends the text.
-    QTest::newRow("nul byte") << kHeader + "ABC\tdevice\r\n\r\n" + QChar(0) + "junk" << "ABC";
+    QFile file(m_script + QLatin1Char('/') + name);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text);
 }
 
-void TstAdbManger::deviceStatesOtherThanDevice()
+void TstAdbManger::liveMappings(const QByteArray &serial)
+{
+    writeScript(QStringLiteral("live"), serial);
+}
+
+QByteArray TstAdbManger::scriptFile(const QString &name) const
+{
+    QFile file(m_script + QLatin1Char('/') + name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void TstAdbManger::deviceChoice_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("connected");
+    QTest::addColumn<QString>("serial");
+    // A device adb cannot use yet is no headset to stream to.
+    QTest::newRow("unauthorized") << kHeader + "ABC123\tunauthorized\r\n\r\n" << false << "";
+    QTest::newRow("unauthorized beside a usable one") << kHeader + "ABC123\tunauthorized\r\nKZ77\tdevice\r\n\r\n" << true
+                                                      << "KZ77";
+    QTest::newRow("two devices: the first") << kHeader + "AAA\tdevice\r\nBBB\tdevice\r\n\r\n" << true << "AAA";
+    // Within one chunk, a NUL ends the text.
+    QTest::newRow("nul byte") << kHeader + "ABC\tdevice\r\n\r\n" + QChar(0) + "junk" << true << "ABC";
+}
+
+void TstAdbManger::deviceChoice()
 {
     QFETCH(QString, answer);
+    QFETCH(bool, connected);
     QFETCH(QString, serial);
-    QByteArray bytes = answer.toLatin1();
-    this->answer(QStringLiteral("devices"), bytes);
+    this->answer(QStringLiteral("devices"), answer.toLatin1());
     auto manager = readyManager();
+    LogCapture log;
     QSignalSpy spy(manager.get(), &AdbManger::deviceConnect);
     pollAndSettle(*manager);
     QCOMPARE(spy.count(), 1);
-    QCOMPARE(spy.at(0).at(0).toBool(), true);
+    QCOMPARE(spy.at(0).at(0).toBool(), connected);
     QCOMPARE(spy.at(0).at(1).toString(), serial);
+    QCOMPARE(log.count(QStringLiteral("adb device not usable: ABC123 unauthorized")),
+             answer.contains(QStringLiteral("unauthorized")) ? 1 : 0);
 }
 
 void TstAdbManger::offlineOrConnectingEndsAdb_data()
@@ -335,6 +369,104 @@ void TstAdbManger::mappingListStartsNothing()
     pollAndSettle(*manager);
     QTest::qWait(500);
     QCOMPARE(calls().mid(1), (QStringList { "devices", "forward --list" }));
+}
+
+void TstAdbManger::onePieceAnswersOfTheRealAdbMapOnce()
+{
+    // Debian's adb: the device list in one write with bare line feeds, and
+    // nothing at all for an empty forward list.
+    answer(QStringLiteral("devices"), "List of devices attached\nKZ0001\tdevice\n\n");
+    liveMappings("KZ0001");
+    auto manager = readyManager();
+    QSignalSpy spy(manager.get(), &AdbManger::deviceConnect);
+    manager->pollDevices();
+    QTRY_VERIFY(calls().contains(QStringLiteral("reverse --list")));
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(1).toString(), QStringLiteral("KZ0001"));
+    QCOMPARE(calls().mid(1), (QStringList { "devices", "forward --list", "forward tcp:9943 tcp:9943",
+                                            "forward tcp:9944 tcp:9944", "reverse tcp:50000 tcp:50000",
+                                            "reverse tcp:50001 tcp:50001", "forward --list", "reverse --list" }));
+    QCOMPARE(scriptFile(QStringLiteral("forwards")), QByteArray("KZ0001 tcp:9943 tcp:9943\nKZ0001 tcp:9944 tcp:9944\n"));
+    QCOMPARE(scriptFile(QStringLiteral("reverses")), QByteArray("UsbFfs tcp:50000 tcp:50000\nUsbFfs tcp:50001 tcp:50001\n"));
+    QTRY_COMPARE(manager->state(), int(AdbManger::Idle));
+
+    // The next poll finds the four mappings: nothing more to do.
+    QTest::qWait(700);
+    pollAndSettle(*manager);
+    QTest::qWait(1500);
+    QCOMPARE(calls().size(), 11);
+    QCOMPARE(spy.count(), 1);
+}
+
+void TstAdbManger::bothListsInOneChunk_data()
+{
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<bool>("maps");
+    QTest::newRow("both forwards, line feeds") << QByteArray("List of devices attached\nKZ0002\tdevice\n\n"
+                                                           "KZ0002 tcp:9943 tcp:9943\nKZ0002 tcp:9944 tcp:9944\n")
+                                                << false;
+    QTest::newRow("both forwards, CR LF") << QByteArray("List of devices attached\r\nKZ0002\tdevice\r\n\r\n"
+                                                      "KZ0002 tcp:9943 tcp:9943\r\nKZ0002 tcp:9944 tcp:9944\r\n")
+                                           << false;
+    QTest::newRow("one forward missing") << QByteArray("List of devices attached\nKZ0002\tdevice\n\n"
+                                                     "KZ0002 tcp:9943 tcp:9943\n")
+                                          << true;
+    QTest::newRow("empty forward list, CR LF") << QByteArray("List of devices attached\r\nKZ0002\tdevice\r\n\r\n\r\n")
+                                                << true;
+}
+
+void TstAdbManger::bothListsInOneChunk()
+{
+    QFETCH(QByteArray, answer);
+    QFETCH(bool, maps);
+    // One adb run prints both lists in one write, so they reach the
+    // assistant as one chunk.
+    this->answer(QStringLiteral("devices"), answer);
+    auto manager = readyManager();
+    QSignalSpy spy(manager.get(), &AdbManger::deviceConnect);
+    manager->pollDevices();
+    QVERIFY(spy.wait(5000));
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(0).toBool(), true);
+    QCOMPARE(spy.at(0).at(1).toString(), QStringLiteral("KZ0002"));
+    QTest::qWait(2000);
+    const int mappings = calls().count(QStringLiteral("forward tcp:9943 tcp:9943"));
+    QCOMPARE(mappings, maps ? 1 : 0);
+    QCOMPARE(spy.count(), 1);
+}
+
+void TstAdbManger::serverKilledDuringMappingIsMappedAgain()
+{
+    answer(QStringLiteral("devices"), "List of devices attached\nKZ0003\tdevice\n\n");
+    liveMappings("KZ0003");
+    // The server dies while the mapping runs: it forgets the mapping made so
+    // far and the next adb command fails as the real client does.
+    writeScript(QStringLiteral("forward_tcp:9944_tcp:9944.delay"), "300");
+    auto manager = readyManager();
+    LogCapture log;
+    manager->pollDevices();
+    QTRY_VERIFY(calls().contains(QStringLiteral("forward tcp:9944 tcp:9944")));
+    QFile::remove(m_script + QStringLiteral("/forwards"));
+    writeScript(QStringLiteral("forward_tcp:9944_tcp:9944.err"),
+                "error: protocol fault (couldn't read status): Connection reset by peer\n");
+    writeScript(QStringLiteral("forward_tcp:9944_tcp:9944.exit"), "1");
+
+    QTRY_COMPARE(log.count(QStringLiteral("adb port mapping failed (exit 1): error: protocol fault")), 1);
+    // The mapping list that follows shows the loss too.
+    QTRY_VERIFY(calls().contains(QStringLiteral("reverse --list")));
+    QTRY_COMPARE(log.count(QStringLiteral("adb mappings incomplete")), 1);
+    QTRY_COMPARE(manager->state(), int(AdbManger::Idle));
+    QVERIFY(!calls().contains(QStringLiteral("reverse tcp:50000 tcp:50000")));
+    QCOMPARE(scriptFile(QStringLiteral("forwards")), QByteArray());
+
+    // The server is back: the next poll maps all four again.
+    for (const char *suffix : { ".err", ".exit", ".delay" })
+        QFile::remove(m_script + QStringLiteral("/forward_tcp:9944_tcp:9944") + QLatin1String(suffix));
+    manager->pollDevices();
+    QTRY_COMPARE(scriptFile(QStringLiteral("reverses")),
+                 QByteArray("UsbFfs tcp:50000 tcp:50000\nUsbFfs tcp:50001 tcp:50001\n"));
+    QCOMPARE(scriptFile(QStringLiteral("forwards")), QByteArray("KZ0003 tcp:9943 tcp:9943\nKZ0003 tcp:9944 tcp:9944\n"));
+    QCOMPARE(manager->lastSerial(), QStringLiteral("KZ0003"));
 }
 
 void TstAdbManger::queryThatNeverAnswersIsFreed()
