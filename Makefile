@@ -34,6 +34,16 @@ run: build
 windows: bootstrap
 	@scripts/windows-leg
 
+# Run-time options of the sanitized suites. The suppression files list only
+# third-party libraries and frames, each with its reason. Whole allocation
+# stacks let the leak suppressions match frames inside Qt, which is built
+# without frame pointers.
+SANITIZER_FILES := $(abspath scripts/sanitizers)
+asan: export ASAN_OPTIONS := fast_unwind_on_malloc=0:detect_leaks=1
+asan: export LSAN_OPTIONS := suppressions=$(SANITIZER_FILES)/lsan.supp:print_suppressions=0
+asan: export UBSAN_OPTIONS := print_stacktrace=1:halt_on_error=1
+tsan: export TSAN_OPTIONS := suppressions=$(SANITIZER_FILES)/tsan.supp:print_suppressions=0:halt_on_error=0
+
 asan:
 	@$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 -DOSTREL_SANITIZE=address,undefined"
 

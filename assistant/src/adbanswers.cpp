@@ -1,5 +1,20 @@
 #include "adbanswers.h"
 
+namespace {
+// adb serials are printable words ("KZ0012345", "emulator-5554",
+// "192.168.1.5:5555"); a line with anything else before its tab is no device.
+bool isSerial(const QString &text)
+{
+    if (text.isEmpty())
+        return false;
+    for (const QChar c : text) {
+        if (c.unicode() <= 0x20 || c.unicode() == 0x7f)
+            return false;
+    }
+    return true;
+}
+} // namespace
+
 namespace AdbAnswers {
 
 const QString kDeviceListHeader = QStringLiteral("List of devices attached\r\n");
@@ -42,7 +57,7 @@ DeviceList readDeviceList(const QString &text)
             break;
         }
         const int tab = line.indexOf(QLatin1Char('\t'));
-        if (tab <= 0) {
+        if (tab <= 0 || !isSerial(line.left(tab))) {
             list.notReady << line;
             continue;
         }

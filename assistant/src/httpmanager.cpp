@@ -103,7 +103,7 @@ HttpManager::HttpManager(int uploadIntervalMs)
 
 HttpManager::~HttpManager()
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     qDeleteAll(m_queue);
     m_queue.clear();
 }
@@ -115,7 +115,7 @@ void HttpManager::report(QString eventId, QJsonObject extraData)
     record.insert("defaultData", defaultData());
     record.insert("eventId", eventId);
     record.insert("extraData", extraData);
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     m_queue.append(new QJsonObject(record));
 }
 
@@ -132,7 +132,7 @@ void HttpManager::sendQueuedEvents(bool async)
 {
     QJsonArray batch;
     {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard<std::mutex> lock(m_mutex);
         if (m_queue.isEmpty())
             return;
         for (const QJsonObject* record : qAsConst(m_queue))

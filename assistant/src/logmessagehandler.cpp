@@ -3,18 +3,19 @@
 
 #include <QDir>
 #include <QFile>
-#include <QMutex>
-#include <QMutexLocker>
 #include <QTextStream>
 
 #include <cstring>
+#include <mutex>
 #include <type_traits>
 
 namespace {
 
-QMutex &logMutex()
+// A standard mutex rather than a QMutex: the race detector sees its
+// locking, which it cannot in the uninstrumented Qt library.
+std::mutex &logMutex()
 {
-    static QMutex mutex;
+    static std::mutex mutex;
     return mutex;
 }
 
@@ -78,14 +79,14 @@ QString logFilePath(const QDate &date)
 
 void setLogClock(std::function<QDateTime()> clock)
 {
-    QMutexLocker locker(&logMutex());
+    std::lock_guard<std::mutex> locker(logMutex());
     logClock() = std::move(clock);
 }
 
 void logMessageHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     const int typeValue = messageTypeValue(type);
-    QMutexLocker locker(&logMutex());
+    std::lock_guard<std::mutex> locker(logMutex());
     // Date and time from one reading, so a line written at 23:59:59.999 goes
     // into the file of the day it carries.
     const QDateTime now = logClock() ? logClock()() : QDateTime::currentDateTime();

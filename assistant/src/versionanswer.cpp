@@ -3,6 +3,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QUrl>
 
@@ -10,7 +11,28 @@
 
 namespace {
 const char kDefaultInstallerName[] = "OSTREL_Streaming_Assistant.exe";
+
+// Whether `name` is one plain file name on Windows and elsewhere: no folder
+// separators or drive colons (a decoded "%5C..%5C" would leave the download
+// folder on Windows), none of the characters Windows refuses, no device name.
+bool isPlainFileName(const QString &name)
+{
+    // "." and ".." would name a folder, not a file inside the download folder.
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        return false;
+    for (const QChar c : name) {
+        if (c.unicode() < 0x20 || QStringLiteral("/\\:*?\"<>|").contains(c))
+            return false;
+    }
+    // Windows drops trailing dots and blanks, and the device names open a
+    // device whatever extension follows.
+    if (name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' ')))
+        return false;
+    static const QRegularExpression device(QStringLiteral("^(CON|PRN|AUX|NUL|COM[0-9]|LPT[0-9])(\\..*)?$"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    return !device.match(name).hasMatch();
 }
+} // namespace
 
 VersionAnswer VersionAnswer::read(const QByteArray &body, const QString &current)
 {
@@ -75,10 +97,7 @@ bool VersionAnswer::isNewer(const QString &current, const QString &offered)
 QString VersionAnswer::installerFileName(const QString &url)
 {
     const QString name = QUrl(url).fileName();
-    // "." and ".." would name a folder, not a file inside the download folder.
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
-        return QString::fromLatin1(kDefaultInstallerName);
-    return name;
+    return isPlainFileName(name) ? name : QString::fromLatin1(kDefaultInstallerName);
 }
 
 QString VersionAnswer::noteText(QString note)

@@ -2,14 +2,13 @@
 // Test helper: collects the log lines of the code under test while it lives,
 // and still prints them on the error stream.
 
-#include <QMutex>
-#include <QMutexLocker>
+#include <QByteArray>
 #include <QStringList>
 #include <QtGlobal>
 
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 
 // Collects log lines so tests can check what the code logged.
 class LogCapture
@@ -17,18 +16,21 @@ class LogCapture
 public:
     LogCapture()
     {
+        std::lock_guard<std::mutex> lock(s_lock);
         s_current = this;
         m_previous = qInstallMessageHandler(&LogCapture::handler);
     }
     ~LogCapture()
     {
+        // After this no thread that logs touches the lines any more.
+        std::lock_guard<std::mutex> lock(s_lock);
         qInstallMessageHandler(m_previous);
         s_current = nullptr;
     }
 
     QStringList lines() const
     {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard<std::mutex> lock(s_lock);
         return m_lines;
     }
 
@@ -52,19 +54,26 @@ public:
 private:
     static void handler(QtMsgType type, const QMessageLogContext& context, const QString& message)
     {
-        if (LogCapture* capture = s_current) {
-            QMutexLocker lock(&capture->m_mutex);
-            capture->m_lines << message;
-        }
         Q_UNUSED(context);
-        std::fprintf(stderr, "%s\n", qPrintable(message));
+        // The message is read only while the lock is held: the capture may
+        // be gone the moment it is released.
+        QByteArray text;
+        {
+            std::lock_guard<std::mutex> lock(s_lock);
+            text = message.toLocal8Bit();
+            if (s_current)
+                s_current->m_lines << message;
+        }
+        std::fprintf(stderr, "%s\n", text.constData());
         if (type == QtFatalMsg)
             std::abort();
     }
 
-    // Read by every thread that logs.
-    static inline std::atomic<LogCapture*> s_current{nullptr};
-    mutable QMutex m_mutex;
+    // A standard mutex, so the race detector sees the locking (it cannot see
+    // a QMutex of the uninstrumented Qt). It guards the current capture and
+    // its lines, for every thread that logs.
+    static inline std::mutex s_lock;
+    static inline LogCapture* s_current = nullptr;
     QStringList m_lines;
     QtMessageHandler m_previous = nullptr;
 };

@@ -1,6 +1,7 @@
 // AdbManger against a scripted adb (tools/fake-adb) on PATH, in the program's
 // ADB folder, or as an already running adb; once against Debian's real adb
 // with no device attached. Every adb run is a real child process.
+#include "adbanswers.h"
 #include "adbmanger.h"
 #include "logcapture.h"
 
@@ -39,6 +40,10 @@ private slots:
 
     void headsetFilter_data();
     void headsetFilter();
+    void chunkJudgement_data();
+    void chunkJudgement();
+    void mappingLists_data();
+    void mappingLists();
     void emptyListReportsDisconnectOnce();
     void oneDeviceReportedOnce();
     void bareLineFeedsAreNormalised();
@@ -217,6 +222,65 @@ void TstAdbManger::headsetFilter()
     QCOMPARE(AdbManger::isHeadsetInterfacePath(path), headset);
 }
 
+void TstAdbManger::chunkJudgement_data()
+{
+    using V = AdbAnswers::ChunkVerdict;
+    QTest::addColumn<QString>("chunk");
+    QTest::addColumn<QString>("lastSerial");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("serial");
+    QTest::newRow("empty list") << kHeader + "\r\n" << "wired" << int(V::NoDevice) << "";
+    QTest::newRow("one device") << kHeader + "KZ1\tdevice\r\n\r\n" << "" << int(V::Device) << "KZ1";
+    QTest::newRow("device and mapping list") << kHeader + "KZ1\tdevice\r\n\r\nKZ1 tcp:9943 tcp:9943\r\n" << ""
+                                             << int(V::Device) << "KZ1";
+    QTest::newRow("the reported one stays") << kHeader + "AAA\tdevice\r\nBBB\tdevice\r\n\r\n" << "BBB" << int(V::Device)
+                                            << "BBB";
+    QTest::newRow("header without its end") << kHeader + "KZ1\tdevice\r\n" << "" << int(V::Ignore) << "";
+    QTest::newRow("details of devices -l") << kHeader + "KZ1\tdevice usb:1-1 product:kz\r\n\r\n" << "" << int(V::Device)
+                                           << "KZ1";
+    QTest::newRow("offline") << kHeader + "KZ1\toffline\r\n\r\n" << "" << int(V::DeviceTrouble) << "";
+    QTest::newRow("empty line alone") << "\r\n" << "" << int(V::MapPorts) << "";
+    QTest::newRow("mapping list alone") << "KZ1 tcp:9943 tcp:9943\r\n" << "" << int(V::Ignore) << "";
+    // Found by fuzzing: a carriage return inside a line made part of a serial.
+    QTest::newRow("control character before the tab") << kHeader + "KZ1\tdevice\r\n\r2345\tdevice\r\n\r\n" << ""
+                                                      << int(V::Device) << "KZ1";
+    QTest::newRow("blank in the serial") << kHeader + "K Z\tdevice\r\n\r\n" << "" << int(V::NoDevice) << "";
+}
+
+void TstAdbManger::chunkJudgement()
+{
+    QFETCH(QString, chunk);
+    QFETCH(QString, lastSerial);
+    QFETCH(int, kind);
+    QFETCH(QString, serial);
+    const AdbAnswers::ChunkVerdict verdict = AdbAnswers::judgeQueryChunk(chunk, lastSerial);
+    QCOMPARE(int(verdict.kind), kind);
+    QCOMPARE(verdict.serial, serial);
+}
+
+void TstAdbManger::mappingLists_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<bool>("forwards");
+    QTest::addColumn<bool>("all");
+    QTest::newRow("nothing") << "" << false << false;
+    QTest::newRow("forwards only") << "KZ1 tcp:9943 tcp:9943\r\nKZ1 tcp:9944 tcp:9944\r\n" << true << false;
+    QTest::newRow("all four") << "KZ1 tcp:9943 tcp:9943\r\nKZ1 tcp:9944 tcp:9944\r\nUsbFfs tcp:50000 tcp:50000\r\n"
+                                 "UsbFfs tcp:50001 tcp:50001\r\n"
+                              << true << true;
+    QTest::newRow("another port") << "KZ1 tcp:9943 tcp:9945\r\nKZ1 tcp:9944 tcp:9944\r\n" << false << false;
+}
+
+void TstAdbManger::mappingLists()
+{
+    QFETCH(QString, list);
+    QFETCH(bool, forwards);
+    QFETCH(bool, all);
+    const AdbAnswers::Mappings mappings = AdbAnswers::mappingsIn(list);
+    QCOMPARE(mappings.forwardsComplete(), forwards);
+    QCOMPARE(mappings.complete(), all);
+}
+
 void TstAdbManger::emptyListReportsDisconnectOnce()
 {
     answer(QStringLiteral("devices"), (kHeader + QStringLiteral("\r\n")).toLatin1());
@@ -236,6 +300,8 @@ void TstAdbManger::emptyListReportsDisconnectOnce()
 void TstAdbManger::oneDeviceReportedOnce()
 {
     answer(QStringLiteral("devices"), (kHeader + QStringLiteral("ABC123\tdevice\r\n\r\n")).toLatin1());
+    // Already mapped: the polls only query.
+    answer(QStringLiteral("forward_--list"), "ABC123 tcp:9943 tcp:9943\r\nABC123 tcp:9944 tcp:9944\r\n");
     auto manager = readyManager();
     QSignalSpy spy(manager.get(), &AdbManger::deviceConnect);
     pollAndSettle(*manager);
@@ -255,6 +321,7 @@ void TstAdbManger::oneDeviceReportedOnce()
 void TstAdbManger::bareLineFeedsAreNormalised()
 {
     answer(QStringLiteral("devices"), "List of devices attached\nXYZ789\tdevice\n\n");
+    answer(QStringLiteral("forward_--list"), "XYZ789 tcp:9943 tcp:9943\nXYZ789 tcp:9944 tcp:9944\n");
     auto manager = readyManager();
     QSignalSpy spy(manager.get(), &AdbManger::deviceConnect);
     pollAndSettle(*manager);
