@@ -531,7 +531,7 @@ void SettingsStore::applyEffects(int definitionIndex, int fpsIndex, int encodeIn
     }
     QString writeError;
     if (writeFileAtomically(kSessionFile, indented(root), &writeError) != AtomicWriteResult::Written)
-        logWarning(QStringLiteral("session json write failed: ") + writeError);
+        logWarning(QStringLiteral("session json write failed: ") + kSessionFile + QStringLiteral(" ") + writeError);
 }
 
 bool SettingsStore::setDeviceSn(QString id)
@@ -594,7 +594,7 @@ void SettingsStore::tidySessionFile()
     }
     QString writeError;
     if (writeFileAtomically(kSessionFile, indented(root), &writeError) != AtomicWriteResult::Written)
-        logWarning(QStringLiteral("session json write failed: ") + writeError);
+        logWarning(QStringLiteral("session json write failed: ") + kSessionFile + QStringLiteral(" ") + writeError);
 }
 
 bool SettingsStore::setExternalDrivers(QString driverDir, QString homeDir, QString &runtimePath)
