@@ -9,12 +9,6 @@
 #include <cstddef>
 #include <cstdint>
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    fuzz::quietLogs();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString folder = fuzz::scratchFolder(true);

@@ -65,12 +65,6 @@ void checkEdit(const QByteArray &before, const QSet<QString> &leaves)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    fuzz::quietLogs();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size < 2)

@@ -25,12 +25,6 @@ bool complete(const QJsonObject &section)
 }
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    fuzz::quietLogs();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString folder = fuzz::scratchFolder();

@@ -25,6 +25,18 @@ inline void quietLogs()
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
 }
 
+} // namespace fuzz
+
+// libFuzzer calls this once before the first input (each target is one
+// translation unit that includes this header).
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    fuzz::quietLogs();
+    return 0;
+}
+
+namespace fuzz {
+
 // One folder per fuzzing process; with `enter` it also becomes the current
 // folder, for the readers of "./session.json" and "./compare.json".
 inline QString scratchFolder(bool enter = false)

@@ -33,12 +33,6 @@ bool withoutDrivers(const QByteArray &bytes, QJsonObject *root, QJsonValue *driv
 }
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    fuzz::quietLogs();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString home = fuzz::scratchFolder();
