@@ -343,7 +343,8 @@ void TstAdbManger::writeScript(const QString &name, const QByteArray &text)
 
 void TstAdbManger::liveMappings(const QByteArray &serial)
 {
-    writeScript(QStringLiteral("live"), serial);
+    QVERIFY(QDir().mkpath(m_script + QStringLiteral("/ports")));
+    writeScript(QStringLiteral("ports/serial"), serial);
 }
 
 QByteArray TstAdbManger::scriptFile(const QString &name) const
@@ -453,8 +454,8 @@ void TstAdbManger::onePieceAnswersOfTheRealAdbMapOnce()
     QCOMPARE(calls().mid(1), (QStringList { "devices", "forward --list", "forward tcp:9943 tcp:9943",
                                             "forward tcp:9944 tcp:9944", "reverse tcp:50000 tcp:50000",
                                             "reverse tcp:50001 tcp:50001", "forward --list", "reverse --list" }));
-    QCOMPARE(scriptFile(QStringLiteral("forwards")), QByteArray("KZ0001 tcp:9943 tcp:9943\nKZ0001 tcp:9944 tcp:9944\n"));
-    QCOMPARE(scriptFile(QStringLiteral("reverses")), QByteArray("UsbFfs tcp:50000 tcp:50000\nUsbFfs tcp:50001 tcp:50001\n"));
+    QCOMPARE(scriptFile(QStringLiteral("ports/forward")), QByteArray("tcp:9943 tcp:9943\ntcp:9944 tcp:9944\n"));
+    QCOMPARE(scriptFile(QStringLiteral("ports/reverse")), QByteArray("tcp:50000 tcp:50000\ntcp:50001 tcp:50001\n"));
     QTRY_COMPARE(manager->state(), int(AdbManger::Idle));
 
     // The next poll finds the four mappings: nothing more to do.
@@ -513,7 +514,8 @@ void TstAdbManger::serverKilledDuringMappingIsMappedAgain()
     LogCapture log;
     manager->pollDevices();
     QTRY_VERIFY(calls().contains(QStringLiteral("forward tcp:9944 tcp:9944")));
-    QFile::remove(m_script + QStringLiteral("/forwards"));
+    writeScript(QStringLiteral("ports/forward"), "");
+    writeScript(QStringLiteral("forward_tcp:9944_tcp:9944.out"), "");
     writeScript(QStringLiteral("forward_tcp:9944_tcp:9944.err"),
                 "error: protocol fault (couldn't read status): Connection reset by peer\n");
     writeScript(QStringLiteral("forward_tcp:9944_tcp:9944.exit"), "1");
@@ -524,15 +526,14 @@ void TstAdbManger::serverKilledDuringMappingIsMappedAgain()
     QTRY_COMPARE(log.count(QStringLiteral("adb mappings incomplete")), 1);
     QTRY_COMPARE(manager->state(), int(AdbManger::Idle));
     QVERIFY(!calls().contains(QStringLiteral("reverse tcp:50000 tcp:50000")));
-    QCOMPARE(scriptFile(QStringLiteral("forwards")), QByteArray());
+    QCOMPARE(scriptFile(QStringLiteral("ports/forward")), QByteArray());
 
     // The server is back: the next poll maps all four again.
-    for (const char *suffix : { ".err", ".exit", ".delay" })
+    for (const char *suffix : { ".out", ".err", ".exit", ".delay" })
         QFile::remove(m_script + QStringLiteral("/forward_tcp:9944_tcp:9944") + QLatin1String(suffix));
     manager->pollDevices();
-    QTRY_COMPARE(scriptFile(QStringLiteral("reverses")),
-                 QByteArray("UsbFfs tcp:50000 tcp:50000\nUsbFfs tcp:50001 tcp:50001\n"));
-    QCOMPARE(scriptFile(QStringLiteral("forwards")), QByteArray("KZ0003 tcp:9943 tcp:9943\nKZ0003 tcp:9944 tcp:9944\n"));
+    QTRY_COMPARE(scriptFile(QStringLiteral("ports/reverse")), QByteArray("tcp:50000 tcp:50000\ntcp:50001 tcp:50001\n"));
+    QCOMPARE(scriptFile(QStringLiteral("ports/forward")), QByteArray("tcp:9943 tcp:9943\ntcp:9944 tcp:9944\n"));
     QCOMPARE(manager->lastSerial(), QStringLiteral("KZ0003"));
 }
 

@@ -11,24 +11,28 @@
 //   KEY.stay    milliseconds to stay alive after printing (an "adb server")
 // Every invocation is appended to calls.log as its arguments joined by blanks.
 //
-// Live mappings, as a real adb server keeps them: when the folder holds a
-// file "live" (its text is the device's serial), "forward tcp:A tcp:B" and
-// "reverse tcp:A tcp:B" are remembered in the files "forwards" and
-// "reverses", "forward --list" and "reverse --list" print them the way adb
-// does ("<serial> tcp:A tcp:B", "UsbFfs tcp:A tcp:B", bare line feeds, nothing
-// when there are none), and "--remove-all" and "kill-server" forget them. A
-// KEY.out or KEY.exit file still takes precedence over the live answer.
+// Port table (used when the folder has a subfolder "ports" and the call has no
+// KEY.out): like an adb server, the fake keeps the mappings it was asked for.
+//   forward|reverse tcp:A tcp:B    remember the mapping (one per local side)
+//   forward|reverse --list         print one line per mapping, "SERIAL tcp:A tcp:B"
+//                                  for forward and "(reverse) tcp:A tcp:B" for
+//                                  reverse; an empty table prints ports/empty-list
+//   forward|reverse --remove-all   forget every mapping of that kind
+// SERIAL is the contents of ports/serial. The tables are ports/forward and
+// ports/reverse, one mapping a line.
 // Programs name themselves after the file they run from, so a copy of this
 // program under another name is told apart in process lists.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 bool readFile(const std::string &path, std::string &contents)
@@ -40,58 +44,73 @@ bool readFile(const std::string &path, std::string &contents)
     return true;
 }
 
-bool exists(const std::string &path)
-{
-    return std::ifstream(path).good();
-}
-
-void appendLine(const std::string &path, const std::string &line)
-{
-    std::string contents;
-    readFile(path, contents);
-    if (("\n" + contents).find("\n" + line + "\n") != std::string::npos)
-        return;
-    std::ofstream(path, std::ios::app | std::ios::binary) << line << "\n";
-}
-
-// The live answer of a mapping command; false when `argv` is none.
-bool liveAnswer(const std::string &dir, int argc, char **argv, std::string &out)
-{
-    std::string serial;
-    if (!readFile(dir + "/live", serial))
-        return false;
-    serial = serial.substr(0, serial.find_first_of("\r\n"));
-    const std::string verb = argc > 1 ? argv[1] : "";
-    const std::string what = argc > 2 ? argv[2] : "";
-    const std::string file = dir + (verb == "forward" ? "/forwards" : "/reverses");
-    if (verb == "kill-server") {
-        std::remove((dir + "/forwards").c_str());
-        std::remove((dir + "/reverses").c_str());
-        return true;
-    }
-    if (verb != "forward" && verb != "reverse")
-        return false;
-    if (argc == 3 && what == "--list") {
-        readFile(file, out);
-        return true;
-    }
-    if (argc == 3 && what == "--remove-all") {
-        std::remove(file.c_str());
-        return true;
-    }
-    if (argc == 4) {
-        appendLine(file, (verb == "forward" ? serial : std::string("UsbFfs")) + " " + what + " " + argv[3]);
-        return true;
-    }
-    return false;
-}
-
 long readNumber(const std::string &path, long fallback)
 {
     std::string text;
     if (!readFile(path, text))
         return fallback;
     return std::strtol(text.c_str(), nullptr, 10);
+}
+
+std::vector<std::string> readLines(const std::string &path)
+{
+    std::vector<std::string> lines;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty())
+            lines.push_back(line);
+    }
+    return lines;
+}
+
+void writeLines(const std::string &path, const std::vector<std::string> &lines)
+{
+    std::ofstream out(path, std::ios::trunc);
+    for (const std::string &line : lines)
+        out << line << "\n";
+}
+
+// Answers forward/reverse from the port table; false when the call is not one of them.
+bool answerFromPortTable(const std::string &portsDir, int argc, char **argv)
+{
+    if (argc < 3)
+        return false;
+    const std::string kind = argv[1];
+    if (kind != "forward" && kind != "reverse")
+        return false;
+    const std::string table = portsDir + "/" + kind;
+    const std::string what = argv[2];
+    std::vector<std::string> mappings = readLines(table);
+    if (what == "--list" && argc == 3) {
+        std::string text;
+        if (mappings.empty()) {
+            readFile(portsDir + "/empty-list", text);
+        } else {
+            std::string serial;
+            readFile(portsDir + "/serial", serial);
+            while (!serial.empty() && (serial.back() == '\n' || serial.back() == '\r'))
+                serial.pop_back();
+            for (const std::string &mapping : mappings)
+                text += (kind == "forward" ? serial : std::string("(reverse)")) + " " + mapping + "\n";
+        }
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        return true;
+    }
+    if (what == "--remove-all" && argc == 3) {
+        writeLines(table, {});
+        return true;
+    }
+    if (argc == 4 && what.rfind("tcp:", 0) == 0) {
+        std::vector<std::string> kept;
+        for (const std::string &mapping : mappings) {
+            if (mapping.compare(0, what.size() + 1, what + " ") != 0)
+                kept.push_back(mapping);
+        }
+        kept.push_back(what + " " + argv[3]);
+        writeLines(table, kept);
+        return true;
+    }
+    return false;
 }
 } // namespace
 
@@ -121,8 +140,10 @@ int main(int argc, char **argv)
     if (delay > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(delay));
     std::string text;
-    if (readFile(base + ".out", text) || (!exists(base + ".exit") && liveAnswer(dir, argc, argv, text))) {
+    if (readFile(base + ".out", text)) {
         std::fwrite(text.data(), 1, text.size(), stdout);
+        std::fflush(stdout);
+    } else if (std::filesystem::is_directory(dir + "/ports") && answerFromPortTable(dir + "/ports", argc, argv)) {
         std::fflush(stdout);
     }
     if (readFile(base + ".err", text)) {
