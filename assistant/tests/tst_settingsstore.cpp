@@ -157,12 +157,12 @@ private slots:
         QCOMPARE(store.wiredOrWireless(), 0);
     }
 
-    // Found by fuzzing: Qt's parser leaks the first of two sections of one
-    // name (a leak suppression covers it); the later section counts and
-    // nothing is lost at the next save.
+    // A key given twice (met while fuzzing): the later value counts and
+    // nothing is lost at the next save. (When the earlier value is an object
+    // Qt's parser leaks it; the fuzz leak pass covers that case.)
     void duplicatedSectionTheLaterCounts()
     {
-        writeText(setJson(), R"({"KY": {"fps": "72", "scale": "90"}, "KY": {"fps": "90", "scale": "110"}, "lastSn": "KY1"})");
+        writeText(setJson(), R"({"KY": "first", "KY": {"fps": "90", "scale": "110"}, "lastSn": "KY1"})");
         SettingsStore store(m_dir.path());
         QCOMPARE(store.load(false, 3).value("scale").toString(), QString("110"));
         store.save(QString());
