@@ -29,4 +29,3 @@ macro(ostrel_find_gtest)
     find_package(GTest REQUIRED)
   endif()
 endmacro()
-
