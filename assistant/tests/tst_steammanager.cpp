@@ -4,6 +4,7 @@
 #include "systeminfo.h"
 
 #include "fakesteam.h"
+#include "logcapture.h"
 #include "platform/paths.h"
 
 #include <QJsonArray>
@@ -36,6 +37,7 @@ private slots:
     void steamAlreadyRunningCountsAtOnce();
     void startSteamLaunchesOnThePool();
     void startSteamWithoutInstallationToasts();
+    void destructionWaitsForAStartInProgress();
     void startSteamVrRegistersLaunchesAndClears();
     void staleSignalDoesNotClearEarly();
     void secondStartRunsASecondPoller();
@@ -230,6 +232,20 @@ void TestSteamManager::startSteamLaunchesOnThePool()
     QVERIFY(log.open(QIODevice::ReadOnly));
     QVERIFY(log.readAll().contains("steam.sh -silent"));
     QCOMPARE(toasts.count(), 1); // no failure toast
+}
+
+void TestSteamManager::destructionWaitsForAStartInProgress()
+{
+    QTemporaryDir emptyHome;
+    qputenv("HOME", emptyHome.path().toUtf8());
+    LogCapture log;
+    auto m = makeManager();
+    m->startSteam();
+    // Gone while the start still sleeps on the thread pool: the start ends
+    // first, then the object goes (no use of a destroyed object).
+    m.reset();
+    QCOMPARE(log.count("[steam] startupSteam failed"), 1);
+    QVERIFY(QThreadPool::globalInstance()->waitForDone(15000));
 }
 
 void TestSteamManager::startSteamWithoutInstallationToasts()
