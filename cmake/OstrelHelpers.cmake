@@ -12,6 +12,16 @@ function(ostrel_add_gtest target)
   endif()
 endfunction()
 
+# A program that runs during the build (an image renderer, a generator) is
+# built without the sanitizers of a sanitized build: it is not under test, and
+# its reports (LeakSanitizer on Qt's plugins, for one) would stop the build.
+function(ostrel_build_time_tool target)
+  if(OSTREL_SANITIZE)
+    target_compile_options(${target} PRIVATE -fno-sanitize=all)
+    target_link_options(${target} PRIVATE -fno-sanitize=all)
+  endif()
+endfunction()
+
 # Finds GoogleTest: natively Debian's package, in the Windows leg the copy the
 # leg script built with the mingw toolchain (found through CMAKE_PREFIX_PATH).
 macro(ostrel_find_gtest)

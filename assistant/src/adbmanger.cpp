@@ -1,5 +1,7 @@
 #include "adbmanger.h"
 
+#include "adbanswers.h"
+
 #include "platform/command_shell.h"
 #include "systeminfo.h"
 
@@ -12,7 +14,6 @@
 
 namespace {
 const QString kHeadsetDevice = QStringLiteral("USB#VID_05C6&PID_903A#");
-const QString kDeviceListHeader = QStringLiteral("List of devices attached\r\n");
 
 const QString kProbeCommand = QStringLiteral("adb --version");
 const QString kDeviceQuery = QStringLiteral("adb devices && adb forward --list");
@@ -21,18 +22,13 @@ const QString kPortMapping = QStringLiteral("adb forward tcp:9943 tcp:9943 && ad
 const QString kMappingList = QStringLiteral("adb forward --list && adb reverse --list");
 const QString kRemoveMappings = QStringLiteral("adb forward --remove-all && adb reverse --remove-all");
 
-// Windows' adb ends lines with CR LF, others with a bare LF. The answers are
-// judged in the Windows form, so a bare LF becomes CR LF first.
-QString withCrLf(const QString &text)
+// What adb said on its error channel, for a log line.
+QString errorText(QProcess *process)
 {
-    QString result;
-    result.reserve(text.size() + 8);
-    for (int i = 0; i < text.size(); ++i) {
-        if (text.at(i) == QLatin1Char('\n') && (i == 0 || text.at(i - 1) != QLatin1Char('\r')))
-            result += QLatin1Char('\r');
-        result += text.at(i);
-    }
-    return result;
+    QString text = QString::fromLocal8Bit(process->readAllStandardError()).simplified();
+    if (text.size() > 300)
+        text = text.left(300) + QStringLiteral("...");
+    return text;
 }
 
 QString folderAdbPath()
@@ -102,6 +98,7 @@ void AdbManger::initialise()
     }
 
     connect(m_process, &QProcess::readyReadStandardOutput, this, &AdbManger::onAdbOutput);
+    connect(m_process, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), this, &AdbManger::onAdbFinished);
     connect(this, &AdbManger::checkdevice, this, &AdbManger::pollDevices);
 }
 
@@ -147,6 +144,8 @@ void AdbManger::runAdb(const QString &command)
         qInfo() << "adb still busy, not started:" << command;
         return;
     }
+    m_runningCommand = command;
+    m_output.clear();
     m_process->start(QString::fromStdString(shell.program), arguments, QIODevice::ReadWrite);
 }
 
@@ -174,6 +173,7 @@ void AdbManger::pollDevices()
 
     if (m_state == Idle) {
         m_state = QueryingDevices;
+        m_mappingScheduled = false;
         QTimer::singleShot(800, this, [this] { runAdb(kDeviceQuery); });
     } else if (m_state == MappingPorts) {
         m_state = Idle;
@@ -189,40 +189,112 @@ void AdbManger::pollDevices()
 
 void AdbManger::onAdbOutput()
 {
-    const QByteArray bytes = m_process->readAllStandardOutput();
-    // Latin-1 up to the first NUL byte, as the chunk came.
-    const QString text = withCrLf(QString::fromLatin1(bytes.constData()));
+    const QString text = AdbAnswers::chunkText(m_process->readAllStandardOutput());
+    if (m_runningCommand == kDeviceQuery || m_runningCommand == kMappingList)
+        m_output += text;
 
     if (m_state == ProbingPathAdb) {
         qInfo() << "use local adb";
         m_mode = PathAdb;
         m_state = Idle;
     } else if (m_state == QueryingDevices) {
-        if (text.contains(QLatin1String("offline")) || text.contains(QLatin1String("connecting"))) {
+        const AdbAnswers::ChunkVerdict verdict = AdbAnswers::judgeQueryChunk(text, m_lastSerial);
+        switch (verdict.kind) {
+        case AdbAnswers::ChunkVerdict::DeviceTrouble:
             killAdb();
             emit showAdbTipToast();
-        } else if (!text.contains(kDeviceListHeader)) {
-            if (text == QLatin1String("\r\n")) {
-                m_state = MappingPorts;
-                QTimer::singleShot(200, this, &AdbManger::mapPorts);
-            }
-        } else if (text == kDeviceListHeader + QLatin1String("\r\n")) {
-            if (!m_lastSerial.isEmpty()) {
-                m_lastSerial.clear();
-                emit deviceConnect(false, QString());
-            }
-        } else {
-            QString sn = text;
-            sn.remove(QStringLiteral("\tdevice\r\n\r\n"));
-            sn.remove(kDeviceListHeader);
-            if (sn != m_lastSerial) {
-                m_lastSerial = sn;
-                emit deviceConnect(true, sn);
-            }
+            break;
+        case AdbAnswers::ChunkVerdict::MapPorts:
+            scheduleMapping();
+            break;
+        case AdbAnswers::ChunkVerdict::NoDevice:
+        case AdbAnswers::ChunkVerdict::Device:
+            applyDeviceVerdict(verdict);
+            break;
+        case AdbAnswers::ChunkVerdict::Ignore:
+            break;
         }
     }
 
     QTimer::singleShot(600, this, [this] { m_state = Idle; });
+}
+
+void AdbManger::applyDeviceVerdict(const AdbAnswers::ChunkVerdict &verdict)
+{
+    if (verdict.notReady.isEmpty())
+        m_notReadyLogged.clear();
+    for (const QString &line : verdict.notReady) {
+        if (!m_notReadyLogged.contains(line)) {
+            qInfo().noquote() << "adb device not usable: " + QString(line).replace(QLatin1Char('\t'), QLatin1Char(' '));
+            m_notReadyLogged << line;
+        }
+    }
+    if (verdict.kind == AdbAnswers::ChunkVerdict::NoDevice) {
+        if (!m_lastSerial.isEmpty()) {
+            m_lastSerial.clear();
+            emit deviceConnect(false, QString());
+        }
+    } else if (verdict.serial != m_lastSerial) {
+        m_lastSerial = verdict.serial;
+        emit deviceConnect(true, verdict.serial);
+    }
+}
+
+void AdbManger::onAdbFinished(int exitCode, QProcess::ExitStatus exitStatus)
+{
+    const QString command = m_runningCommand;
+    const QString output = m_output;
+    m_runningCommand.clear();
+    m_output.clear();
+    const bool failed = exitStatus != QProcess::NormalExit || exitCode != 0;
+    if (command != kProbeCommand) {
+        // Real adb prints nothing for an empty mapping list: the end of the
+        // command frees the state as a chunk would.
+        QTimer::singleShot(600, this, [this] { m_state = Idle; });
+    }
+
+    if (command == kDeviceQuery) {
+        judgeQuery(output);
+    } else if (command == kPortMapping) {
+        if (failed) {
+            qWarning().noquote() << QStringLiteral("adb port mapping failed (exit %1): ").arg(exitCode) + errorText(m_process);
+            m_remapPending = true;
+        }
+    } else if (command == kMappingList) {
+        const AdbAnswers::Mappings mappings = AdbAnswers::mappingsIn(output);
+        if (!mappings.complete()) {
+            qWarning().noquote() << "adb mappings incomplete, mapping again at the next poll";
+            m_remapPending = true;
+        }
+    }
+}
+
+// The device query's whole answer, once adb has ended: the device list and
+// the forward list may have come in one piece or in several, and an adb
+// with no mappings prints nothing for the forward list at all.
+void AdbManger::judgeQuery(const QString &output)
+{
+    if (output.contains(QLatin1String("offline")) || output.contains(QLatin1String("connecting")))
+        return;   // adb has been ended already
+    const AdbAnswers::ChunkVerdict verdict = AdbAnswers::judgeQueryChunk(output, m_lastSerial);
+    if (verdict.kind != AdbAnswers::ChunkVerdict::NoDevice && verdict.kind != AdbAnswers::ChunkVerdict::Device)
+        return;
+    applyDeviceVerdict(verdict);
+    if (verdict.kind == AdbAnswers::ChunkVerdict::Device
+        && (m_remapPending || !AdbAnswers::mappingsIn(output).forwardsComplete()))
+        scheduleMapping();
+}
+
+void AdbManger::scheduleMapping()
+{
+    // At most one mapping per poll, whichever of the chunk rule and the
+    // answer as a whole asks first.
+    if (m_mappingScheduled)
+        return;
+    m_mappingScheduled = true;
+    m_remapPending = false;
+    m_state = MappingPorts;
+    QTimer::singleShot(200, this, &AdbManger::mapPorts);
 }
 
 void AdbManger::mapPorts()

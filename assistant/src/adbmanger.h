@@ -3,10 +3,14 @@
 #include "platform/device_watch.h"
 
 #include <QObject>
+#include <QProcess>
 #include <QProcessEnvironment>
+#include <QSet>
 #include <QString>
 
-class QProcess;
+namespace AdbAnswers {
+struct ChunkVerdict;
+}
 
 // The headset's USB link for wired streaming: picks an adb, polls the list of
 // attached devices, reports the headset's serial number and maps the
@@ -59,10 +63,14 @@ public slots:
 
 private slots:
     void onAdbOutput();
+    void onAdbFinished(int exitCode, QProcess::ExitStatus exitStatus);
 
 private:
     void initialise();
     void runAdb(const QString &command);
+    void applyDeviceVerdict(const AdbAnswers::ChunkVerdict &verdict);
+    void judgeQuery(const QString &output);
+    void scheduleMapping();
     void mapPorts();
     void onDeviceEvent(const platform::DeviceEvent &event);
 
@@ -76,4 +84,12 @@ private:
     int m_mode = FolderAdb;
     int m_fallbackStep = 0;
     Options m_options;
+    // The command the process runs and what it printed so far.
+    QString m_runningCommand;
+    QString m_output;
+    // A mapping was started in the current poll.
+    bool m_mappingScheduled = false;
+    // The last mapping failed or left a mapping out: map at the next poll.
+    bool m_remapPending = false;
+    QSet<QString> m_notReadyLogged;
 };

@@ -103,7 +103,7 @@ HttpManager::HttpManager(int uploadIntervalMs)
 
 HttpManager::~HttpManager()
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     qDeleteAll(m_queue);
     m_queue.clear();
 }
@@ -115,7 +115,7 @@ void HttpManager::report(QString eventId, QJsonObject extraData)
     record.insert("defaultData", defaultData());
     record.insert("eventId", eventId);
     record.insert("extraData", extraData);
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     m_queue.append(new QJsonObject(record));
 }
 
@@ -132,7 +132,7 @@ void HttpManager::sendQueuedEvents(bool async)
 {
     QJsonArray batch;
     {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard<std::mutex> lock(m_mutex);
         if (m_queue.isEmpty())
             return;
         for (const QJsonObject* record : qAsConst(m_queue))
@@ -162,6 +162,9 @@ void HttpManager::handleBatchAnswer(QNetworkReply* reply, const QJsonArray& sent
 {
     const QByteArray body = reply->readAll();
     reply->deleteLater();
+    // A connection that failed or was cut has no answer to read: say why.
+    if (reply->error() != QNetworkReply::NoError)
+        qWarning().noquote() << "event batch upload failed: " + reply->errorString();
 
     QJsonParseError parseError;
     const QJsonDocument answer = QJsonDocument::fromJson(body, &parseError);
@@ -203,9 +206,12 @@ void HttpManager::uploadFeedback(QString filePath, QString fileName)
     QNetworkReply* reply = m_manager->post(cloudRequest(url), multiPart);
     multiPart->setParent(reply);
 
-    connect(reply, &QNetworkReply::finished, this, [reply, url]() {
+    connect(reply, &QNetworkReply::finished, this, [reply, url, filePath]() {
         const QByteArray body = reply->readAll();
         reply->deleteLater();
+        // The feedback file stays where it is; only this upload is lost.
+        if (reply->error() != QNetworkReply::NoError)
+            qWarning().noquote() << "feedback upload failed: " + reply->errorString() + ": " + filePath;
         QJsonParseError parseError;
         const QJsonDocument answer = QJsonDocument::fromJson(body, &parseError);
         if (parseError.error != QJsonParseError::NoError) {

@@ -43,6 +43,8 @@ public:
     bool hasClient() const { return m_clientSocket != platform::kInvalidSocket; }
     // The port the listening socket is bound to; 0 before a successful start.
     int boundPort() const { return m_boundPort; }
+    // The port Startup() binds to.
+    int configuredPort() const { return m_port < 1 ? kDefaultPort : m_port; }
 
     // Appends `size` bytes of `data` (up to the first NUL among them) to
     // `buffer` and moves each text ended by a line feed, without it, into

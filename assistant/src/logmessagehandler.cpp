@@ -3,15 +3,19 @@
 
 #include <QDir>
 #include <QFile>
-#include <QMutex>
-#include <QMutexLocker>
 #include <QTextStream>
+
+#include <cstring>
+#include <mutex>
+#include <type_traits>
 
 namespace {
 
-QMutex &logMutex()
+// A standard mutex rather than a QMutex: the race detector sees its
+// locking, which it cannot in the uninstrumented Qt library.
+std::mutex &logMutex()
 {
-    static QMutex mutex;
+    static std::mutex mutex;
     return mutex;
 }
 
@@ -21,7 +25,19 @@ std::function<QDateTime()> &logClock()
     return clock;
 }
 
-QString levelPrefix(QtMsgType type)
+// The message type as a plain number. A caller may pass a value outside the
+// enumeration; reading it through the enumeration type would be undefined, so
+// its bytes are copied into the underlying integer instead.
+int messageTypeValue(const QtMsgType &type)
+{
+    std::underlying_type_t<QtMsgType> value;
+    static_assert(sizeof value == sizeof type, "QtMsgType has the size of its underlying type");
+    std::memcpy(&value, &type, sizeof value);
+    return static_cast<int>(value);
+}
+
+// Any value but the five known types gives an empty prefix.
+QString levelPrefix(int type)
 {
     switch (type) {
     case QtDebugMsg:
@@ -34,13 +50,12 @@ QString levelPrefix(QtMsgType type)
         return QStringLiteral("Fatal:");
     case QtInfoMsg:
         return QStringLiteral("Info:");
+    default:
+        return QString();
     }
-    return QString();
 }
 
-} // namespace
-
-QString formatLogLine(QtMsgType type, const QMessageLogContext &context, const QString &message, const QTime &time)
+QString lineFor(int type, const QMessageLogContext &context, const QString &message, const QTime &time)
 {
     const QString location = QStringLiteral("\"%1(%2)\"")
                                  .arg(QString::fromUtf8(context.file ? context.file : ""),
@@ -50,6 +65,13 @@ QString formatLogLine(QtMsgType type, const QMessageLogContext &context, const Q
         .arg(levelPrefix(type), time.toString(QStringLiteral("hh:mm:ss.zzz")), location, message);
 }
 
+} // namespace
+
+QString formatLogLine(QtMsgType type, const QMessageLogContext &context, const QString &message, const QTime &time)
+{
+    return lineFor(messageTypeValue(type), context, message, time);
+}
+
 QString logFilePath(const QDate &date)
 {
     return UserFolder::path() + QStringLiteral("/%1.txt").arg(date.toString(QStringLiteral("yyyy-MM-dd")));
@@ -57,17 +79,18 @@ QString logFilePath(const QDate &date)
 
 void setLogClock(std::function<QDateTime()> clock)
 {
-    QMutexLocker locker(&logMutex());
+    std::lock_guard<std::mutex> locker(logMutex());
     logClock() = std::move(clock);
 }
 
 void logMessageHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    QMutexLocker locker(&logMutex());
+    const int typeValue = messageTypeValue(type);
+    std::lock_guard<std::mutex> locker(logMutex());
     // Date and time from one reading, so a line written at 23:59:59.999 goes
     // into the file of the day it carries.
     const QDateTime now = logClock() ? logClock()() : QDateTime::currentDateTime();
-    const QString line = formatLogLine(type, context, message, now.time());
+    const QString line = lineFor(typeValue, context, message, now.time());
 
     QFile file(logFilePath(now.date()));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {

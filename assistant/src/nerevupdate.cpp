@@ -1,11 +1,11 @@
 #include "nerevupdate.h"
 
 #include "httpmanager.h"
+#include "versionanswer.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QJsonParseError>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -15,7 +15,6 @@
 #include <QUrl>
 #include <QtDebug>
 
-#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -23,7 +22,6 @@ namespace {
 const char kProgramVersion[] = "1.1.16.420";
 const char kTablePath[] = "/nerevresource/pc_compare.json";
 const char kVersionPath[] = "/vrmcsys/appstore/getVozeVerInfo";
-const char kDefaultInstallerName[] = "OSTREL_Streaming_Assistant.exe";
 
 QString downloadFolder()
 {
@@ -73,35 +71,17 @@ NerevUpdate::~NerevUpdate() = default;
 
 bool NerevUpdate::isNewer(const QString& current, const QString& offered)
 {
-    const QStringList currentParts = current.split('.');
-    const QStringList offeredParts = offered.split('.');
-    const int n = std::min(currentParts.size(), offeredParts.size());
-    if (n < 3)
-        return false;
-    for (int i = 0; i < n; ++i) {
-        // Text that is not a number counts as 0.
-        const qlonglong have = currentParts.at(i).toLongLong();
-        const qlonglong offer = offeredParts.at(i).toLongLong();
-        if (offer > have)
-            return true;
-        if (offer < have)
-            return false;
-    }
-    return false;
+    return VersionAnswer::isNewer(current, offered);
 }
 
 QString NerevUpdate::installerFileName(const QString& url)
 {
-    const QString name = QUrl(url).fileName();
-    // "." and ".." would name a folder, not a file inside the download folder.
-    if (name.isEmpty() || name == "." || name == "..")
-        return kDefaultInstallerName;
-    return name;
+    return VersionAnswer::installerFileName(url);
 }
 
 QString NerevUpdate::noteText(QString note)
 {
-    return note.replace("/n", "<br>");
+    return VersionAnswer::noteText(note);
 }
 
 QString NerevUpdate::versionText(const QString& programVersion)
@@ -161,36 +141,17 @@ void NerevUpdate::handleVersionAnswer(QNetworkReply* reply)
     if (reply->error() != QNetworkReply::NoError)
         return;
 
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(reply->readAll(), &parseError);
-    if (parseError.error != QJsonParseError::NoError) {
-        qInfo() << "json parseError";
+    const VersionAnswer answer = VersionAnswer::read(reply->readAll(), kProgramVersion);
+    if (!answer.logLine.isEmpty())
+        qInfo().noquote() << answer.logLine;
+    if (answer.verdict != VersionAnswer::Offer)
         return;
-    }
-    const QJsonObject answer = document.object();
-    const QJsonValue errCode = answer.value("errCode");
-    if (!errCode.isDouble() || errCode.toInt(-1) != 0) {
-        qInfo().noquote() << "check version: " + QString::fromUtf8(QJsonDocument(answer).toJson(QJsonDocument::Compact));
-        return;
-    }
-    if (!answer.value("data").isObject())
-        return;
-    const QJsonObject data = answer.value("data").toObject();
-    if (!isNewer(kProgramVersion, data.value("version").toString()))
-        return;
-
-    const QString url = data.value("url").toString();
-    const QString scheme = QUrl(url).scheme();
-    if (scheme != "http" && scheme != "https") {
-        qInfo().noquote() << "check version: installer address refused: " + url;
-        return;
-    }
 
     qInfo() << "start update";
-    m_forced = data.value("forced").toInt() == 1;
-    m_note = noteText(data.value("note").toString());
-    m_url = url;
-    m_filePath = downloadFolder() + installerFileName(m_url);
+    m_forced = answer.forced;
+    m_note = answer.note;
+    m_url = answer.url;
+    m_filePath = downloadFolder() + answer.installerName;
 
     // Only complete downloads ever get this name, so a file found here is a
     // whole installer from an earlier run.

@@ -85,6 +85,37 @@ void completeSection(QJsonObject &section)
     insertMissing(section, QStringLiteral("hdr"), false);
 }
 
+// The member `key` of `parent` when it is an object; false when it is
+// missing or of another type.
+bool takeObject(const QJsonObject &parent, const QString &key, QJsonObject &member)
+{
+    const QJsonValue value = parent.value(key);
+    if (!value.isObject())
+        return false;
+    member = value.toObject();
+    return true;
+}
+
+// The same, but a missing member gives a new empty object.
+bool takeObjectOrNew(const QJsonObject &parent, const QString &key, QJsonObject &member)
+{
+    if (!parent.contains(key)) {
+        member = QJsonObject();
+        return true;
+    }
+    return takeObject(parent, key, member);
+}
+
+// Sets "name" in the device object `key` of `content` (created when missing).
+void setName(QJsonObject &content, const QString &key, const QString &name)
+{
+    QJsonObject device;
+    if (!takeObjectOrNew(content, key, device))
+        return;
+    device.insert(QStringLiteral("name"), name);
+    content.insert(key, device);
+}
+
 // Reads and parses a small JSON file whole. False when it cannot be opened;
 // a parse error is reported through `error`.
 bool readJson(const QString &path, QJsonDocument &document, QJsonParseError &error)
@@ -466,31 +497,31 @@ void SettingsStore::applyEffects(int definitionIndex, int fpsIndex, int encodeIn
         return;
     }
 
+    // Members are edited only where they are objects: a member of another
+    // type is the streamer's own and stays as it is.
     QJsonObject root = document.object();
-    if (root.contains(QStringLiteral("sessionSettings"))) {
-        QJsonObject sessionSettings = root.value(QStringLiteral("sessionSettings")).toObject();
-        if (sessionSettings.contains(QStringLiteral("video"))) {
-            QJsonObject video = sessionSettings.value(QStringLiteral("video")).toObject();
+    QJsonObject sessionSettings;
+    if (takeObject(root, QStringLiteral("sessionSettings"), sessionSettings)) {
+        QJsonObject video;
+        if (takeObject(sessionSettings, QStringLiteral("video"), video)) {
             video.insert(QStringLiteral("preferredFps"), frameRate);
-            if (root.contains(QStringLiteral("openvr_config"))) {
-                QJsonObject openvrConfig = root.value(QStringLiteral("openvr_config")).toObject();
+            QJsonObject openvrConfig;
+            if (takeObject(root, QStringLiteral("openvr_config"), openvrConfig)) {
                 openvrConfig.insert(QStringLiteral("refresh_rate"), frameRate);
                 root.insert(QStringLiteral("openvr_config"), openvrConfig);
             }
             sessionSettings.insert(QStringLiteral("video"), video);
         }
-        QJsonObject audioObject = sessionSettings.value(QStringLiteral("audio")).toObject();
-        if (sessionSettings.contains(QStringLiteral("audio")) && audioObject.contains(QStringLiteral("microphone"))) {
-            QJsonObject microphone = audioObject.value(QStringLiteral("microphone")).toObject();
+        QJsonObject audioObject;
+        QJsonObject microphone;
+        if (takeObject(sessionSettings, QStringLiteral("audio"), audioObject)
+            && takeObject(audioObject, QStringLiteral("microphone"), microphone)) {
             microphone.insert(QStringLiteral("enabled"), audio);
-            if (audio && m_vbCableCheck && m_vbCableCheck()) {
-                QJsonObject content = microphone.value(QStringLiteral("content")).toObject();
-                QJsonObject input = content.value(QStringLiteral("inputDeviceId")).toObject();
-                QJsonObject output = content.value(QStringLiteral("outputDeviceId")).toObject();
-                input.insert(QStringLiteral("name"), kCableInput);
-                output.insert(QStringLiteral("name"), kCableOutput);
-                content.insert(QStringLiteral("inputDeviceId"), input);
-                content.insert(QStringLiteral("outputDeviceId"), output);
+            QJsonObject content;
+            if (audio && m_vbCableCheck && m_vbCableCheck()
+                && takeObjectOrNew(microphone, QStringLiteral("content"), content)) {
+                setName(content, QStringLiteral("inputDeviceId"), kCableInput);
+                setName(content, QStringLiteral("outputDeviceId"), kCableOutput);
                 microphone.insert(QStringLiteral("content"), content);
             }
             audioObject.insert(QStringLiteral("microphone"), microphone);
@@ -500,7 +531,7 @@ void SettingsStore::applyEffects(int definitionIndex, int fpsIndex, int encodeIn
     }
     QString writeError;
     if (writeFileAtomically(kSessionFile, indented(root), &writeError) != AtomicWriteResult::Written)
-        logWarning(QStringLiteral("session json write failed: ") + writeError);
+        logWarning(QStringLiteral("session json write failed: ") + kSessionFile + QStringLiteral(" ") + writeError);
 }
 
 bool SettingsStore::setDeviceSn(QString id)
@@ -546,14 +577,14 @@ void SettingsStore::tidySessionFile()
         return;
     }
     QJsonObject root = document.object();
+    QJsonObject sessionSettings;
     const QJsonValue clients = root.value(QStringLiteral("clientConnections"));
     if (clients.isObject() && !clients.toObject().isEmpty()) {
         // Forget the remembered clients; the serial follows at the next exit.
         root.insert(QStringLiteral("clientConnections"), QJsonObject());
-    } else if (root.contains(QStringLiteral("sessionSettings"))) {
-        QJsonObject sessionSettings = root.value(QStringLiteral("sessionSettings")).toObject();
-        if (sessionSettings.contains(QStringLiteral("headset"))) {
-            QJsonObject headset = sessionSettings.value(QStringLiteral("headset")).toObject();
+    } else if (takeObject(root, QStringLiteral("sessionSettings"), sessionSettings)) {
+        QJsonObject headset;
+        if (takeObject(sessionSettings, QStringLiteral("headset"), headset)) {
             headset.insert(QStringLiteral("serialNumber"), m_sn);
             sessionSettings.insert(QStringLiteral("headset"), headset);
         }
@@ -563,7 +594,7 @@ void SettingsStore::tidySessionFile()
     }
     QString writeError;
     if (writeFileAtomically(kSessionFile, indented(root), &writeError) != AtomicWriteResult::Written)
-        logWarning(QStringLiteral("session json write failed: ") + writeError);
+        logWarning(QStringLiteral("session json write failed: ") + kSessionFile + QStringLiteral(" ") + writeError);
 }
 
 bool SettingsStore::setExternalDrivers(QString driverDir, QString homeDir, QString &runtimePath)

@@ -65,6 +65,14 @@ SteamManager::SteamManager(const ProcessNames& names, QObject* parent)
 
 SteamManager::~SteamManager()
 {
+    // A start task uses this object until it ends. Counted in an atomic the
+    // race detector sees: the thread pool's own hand-over happens inside Qt.
+    QElapsedTimer startWait;
+    startWait.start();
+    while (m_startTasks.load(std::memory_order_acquire) > 0 && startWait.elapsed() < kStartWaitLimitMs)
+        QThread::msleep(10);
+    if (m_startTasks.load(std::memory_order_acquire) > 0)
+        qWarning() << "[steam] Steam start still running at exit";
     SettingsStore::instance()->clearExternalDrivers(appDir(), homeDir());
     // Pollers read the block through this object: let them end before it goes.
     m_pollerLimitMs = 0;
@@ -143,6 +151,7 @@ void SteamManager::startSteam()
         return;
     }
     m_steamStarting = true;
+    m_startTasks.fetch_add(1, std::memory_order_acq_rel);
     QtConcurrent::run([this] {
         SettingsStore::instance()->clearExternalDrivers(appDir(), homeDir());
         QThread::msleep(2000);
@@ -157,6 +166,8 @@ void SteamManager::startSteam()
             qWarning() << "[steam] startupSteam failed";
             emit showToast(tr("启动Steam失败"));
         }
+        // The last use of this object: destruction may go on from here.
+        m_startTasks.fetch_sub(1, std::memory_order_acq_rel);
     });
 }
 

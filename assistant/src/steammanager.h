@@ -35,6 +35,9 @@ public:
     // removes the registration.
     static constexpr int kStopWaitLimitMs = 30000;
     static constexpr int kPollerLimitMs = 180000;
+    // How long destruction waits for a Steam start still running on the
+    // thread pool (its pause and the bounded wait for Steam's launcher).
+    static constexpr int kStartWaitLimitMs = 15000;
 
     static SteamManager* instance();
 
@@ -82,6 +85,8 @@ private:
     bool m_steamRunning = false;
     QString m_headsetId;
     QMutex m_mutex;
+    // Steam starts running on the thread pool; each uses this object to its end.
+    std::atomic<int> m_startTasks{0};
     int m_steamSeenCount = 4;
     int m_vrMonitorMissCount = 0;
     SharedMemoryChannel m_shm;

@@ -6,6 +6,7 @@
 #include "steammanager.h"
 
 #include <QDebug>
+#include <QTimer>
 
 #include <cstdlib>
 #include <iostream>
@@ -41,7 +42,10 @@ SysManager *SysManager::instance()
     SteamManager::instance();
     static std::unique_ptr<SysManager> manager = [] {
         std::unique_ptr<SysManager> created(new SysManager(portFromEnvironment()));
-        created->start();
+        // Another program on the port: the streamer has no server to report
+        // to until it is gone, so keep trying.
+        if (!created->start())
+            created->keepTryingToStart(kRetryInterval);
         qInfo() << "This is the construction of singleton";
         return created;
     }();
@@ -62,19 +66,51 @@ SysManager::~SysManager()
 
 bool SysManager::start()
 {
-    std::lock_guard<std::mutex> guard(m_lock);
-    if (m_listening || m_worker.joinable())
-        return m_listening;
-    if (!m_socket->Startup())
-        return false;
-    m_listening = true;
-    m_stop = false;
-    m_worker = std::thread(&SysManager::run, this);
-    return true;
+    bool failedBefore = false;
+    bool listening = false;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (m_listening || m_worker.joinable())
+            return m_listening;
+        failedBefore = m_startFailed;
+        if (!m_socket->Startup()) {
+            m_startFailed = true;
+        } else {
+            m_listening = true;
+            m_startFailed = false;
+            m_stop = false;
+            m_worker = std::thread(&SysManager::run, this);
+        }
+        listening = m_listening;
+    }
+    // One line when listening fails, one when it works again.
+    if (!listening && !failedBefore)
+        qWarning() << "control server cannot listen on port" << m_socket->configuredPort()
+                   << "(taken by another program?); the streamer cannot report until it can";
+    else if (listening && failedBefore)
+        qInfo() << "control server listening on port" << port() << "after all";
+    return listening;
+}
+
+void SysManager::keepTryingToStart(std::chrono::milliseconds interval)
+{
+    if (!m_retryTimer) {
+        m_retryTimer = new QTimer(this);
+        connect(m_retryTimer, &QTimer::timeout, this, &SysManager::retryStart);
+    }
+    m_retryTimer->start(static_cast<int>(interval.count()));
+}
+
+void SysManager::retryStart()
+{
+    if (start() && m_retryTimer)
+        m_retryTimer->stop();
 }
 
 void SysManager::shutdown()
 {
+    if (m_retryTimer)
+        m_retryTimer->stop();
     m_stop = true;
     m_poller->wake();
     if (m_worker.joinable())
@@ -187,12 +223,26 @@ void SysManager::run()
 void SysManager::processPass()
 {
     std::vector<std::string> lines;
+    bool received = false;
+    bool connected = false;
+    bool lost = false;
     {
         std::lock_guard<std::mutex> guard(m_lock);
+        const bool hadClient = m_socket->hasClient();
         m_socket->acceptClient();
-        if (!m_socket->receiveLines(lines))
-            return;
+        received = m_socket->receiveLines(lines);
+        connected = !hadClient && m_socket->hasClient();
+        lost = hadClient && !m_socket->hasClient();
+        // Without its streamer no headset streams, whatever it said last.
+        if (lost)
+            m_deviceConnected = false;
     }
+    if (connected)
+        qInfo() << "control client connected";
+    if (lost)
+        qWarning() << "control client gone; waiting for the streamer to connect again";
+    if (!received)
+        return;
 
     bool batchHadList = false;
     for (const std::string &line : lines)

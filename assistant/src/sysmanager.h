@@ -18,6 +18,7 @@
 
 class IPCSock;
 class Poller;
+class QTimer;
 
 // The loopback control server for the streamer: a worker thread accepts one
 // client at a time on 127.0.0.1:9932, reads its lines (headset list, device
@@ -34,6 +35,9 @@ public:
     static constexpr std::chrono::milliseconds kIdleWait { 1000 };
     // Batches in a row without a headset list after which the list is dropped.
     static constexpr std::uint32_t kMissLimit = 10;
+    // How often the single object tries again to listen when another program
+    // holds the port.
+    static constexpr std::chrono::milliseconds kRetryInterval { 5000 };
 
     // The process-wide server, started on first use. The environment variable
     // OSTREL_CONTROL_PORT replaces port 9932 (for tests and parallel runs).
@@ -45,6 +49,9 @@ public:
 
     // Binds the listening socket and, only if that worked, starts the worker.
     bool start();
+    // Calls start() every `interval` on this object's thread until it
+    // succeeds (or shutdown() is called); at once when not listening yet.
+    void keepTryingToStart(std::chrono::milliseconds interval);
     // Ends the worker and closes the sockets; the destructor calls it.
     void shutdown();
 
@@ -72,6 +79,7 @@ private:
     void run();
     void processPass();
     void handleLine(const std::string &line, bool *batchHadList);
+    void retryStart();
 
     std::atomic<bool> m_stop { false };
     std::thread m_worker;
@@ -85,5 +93,7 @@ private:
     std::uint32_t m_missCount = 0;
     bool m_deviceConnected = false;
     bool m_listening = false;
+    bool m_startFailed = false;
+    QTimer *m_retryTimer = nullptr;
     std::function<void()> m_restartSteamVR;
 };

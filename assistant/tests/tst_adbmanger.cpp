@@ -1,7 +1,9 @@
 // AdbManger against a scripted adb (tools/fake-adb) on PATH, in the program's
 // ADB folder, or as an already running adb; once against Debian's real adb
 // with no device attached. Every adb run is a real child process.
+#include "adbanswers.h"
 #include "adbmanger.h"
+#include "logcapture.h"
 
 #include <QTcpServer>
 #include <QtTest>
@@ -38,15 +40,23 @@ private slots:
 
     void headsetFilter_data();
     void headsetFilter();
+    void chunkJudgement_data();
+    void chunkJudgement();
+    void mappingLists_data();
+    void mappingLists();
     void emptyListReportsDisconnectOnce();
     void oneDeviceReportedOnce();
     void bareLineFeedsAreNormalised();
-    void deviceStatesOtherThanDevice_data();
-    void deviceStatesOtherThanDevice();
+    void deviceChoice_data();
+    void deviceChoice();
     void offlineOrConnectingEndsAdb_data();
     void offlineOrConnectingEndsAdb();
     void crLfAnswerMapsPorts();
     void mappingListStartsNothing();
+    void onePieceAnswersOfTheRealAdbMapOnce();
+    void bothListsInOneChunk_data();
+    void bothListsInOneChunk();
+    void serverKilledDuringMappingIsMappedAgain();
     void queryThatNeverAnswersIsFreed();
     void folderAdbAfterSilentProbe();
     void runningAdbIsUsedAndLeftRunning();
@@ -64,6 +74,10 @@ private:
     // to return to Idle.
     void pollAndSettle(AdbManger &manager);
     QString startServerProcess(QProcess &process);
+    // Mappings the scripted adb keeps, as a real adb server does.
+    void liveMappings(const QByteArray &serial);
+    void writeScript(const QString &name, const QByteArray &text);
+    QByteArray scriptFile(const QString &name) const;
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_script;
@@ -208,6 +222,65 @@ void TstAdbManger::headsetFilter()
     QCOMPARE(AdbManger::isHeadsetInterfacePath(path), headset);
 }
 
+void TstAdbManger::chunkJudgement_data()
+{
+    using V = AdbAnswers::ChunkVerdict;
+    QTest::addColumn<QString>("chunk");
+    QTest::addColumn<QString>("lastSerial");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("serial");
+    QTest::newRow("empty list") << kHeader + "\r\n" << "wired" << int(V::NoDevice) << "";
+    QTest::newRow("one device") << kHeader + "KZ1\tdevice\r\n\r\n" << "" << int(V::Device) << "KZ1";
+    QTest::newRow("device and mapping list") << kHeader + "KZ1\tdevice\r\n\r\nKZ1 tcp:9943 tcp:9943\r\n" << ""
+                                             << int(V::Device) << "KZ1";
+    QTest::newRow("the reported one stays") << kHeader + "AAA\tdevice\r\nBBB\tdevice\r\n\r\n" << "BBB" << int(V::Device)
+                                            << "BBB";
+    QTest::newRow("header without its end") << kHeader + "KZ1\tdevice\r\n" << "" << int(V::Ignore) << "";
+    QTest::newRow("details of devices -l") << kHeader + "KZ1\tdevice usb:1-1 product:kz\r\n\r\n" << "" << int(V::Device)
+                                           << "KZ1";
+    QTest::newRow("offline") << kHeader + "KZ1\toffline\r\n\r\n" << "" << int(V::DeviceTrouble) << "";
+    QTest::newRow("empty line alone") << "\r\n" << "" << int(V::MapPorts) << "";
+    QTest::newRow("mapping list alone") << "KZ1 tcp:9943 tcp:9943\r\n" << "" << int(V::Ignore) << "";
+    // Found by fuzzing: a carriage return inside a line made part of a serial.
+    QTest::newRow("control character before the tab") << kHeader + "KZ1\tdevice\r\n\r2345\tdevice\r\n\r\n" << ""
+                                                      << int(V::Device) << "KZ1";
+    QTest::newRow("blank in the serial") << kHeader + "K Z\tdevice\r\n\r\n" << "" << int(V::NoDevice) << "";
+}
+
+void TstAdbManger::chunkJudgement()
+{
+    QFETCH(QString, chunk);
+    QFETCH(QString, lastSerial);
+    QFETCH(int, kind);
+    QFETCH(QString, serial);
+    const AdbAnswers::ChunkVerdict verdict = AdbAnswers::judgeQueryChunk(chunk, lastSerial);
+    QCOMPARE(int(verdict.kind), kind);
+    QCOMPARE(verdict.serial, serial);
+}
+
+void TstAdbManger::mappingLists_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<bool>("forwards");
+    QTest::addColumn<bool>("all");
+    QTest::newRow("nothing") << "" << false << false;
+    QTest::newRow("forwards only") << "KZ1 tcp:9943 tcp:9943\r\nKZ1 tcp:9944 tcp:9944\r\n" << true << false;
+    QTest::newRow("all four") << "KZ1 tcp:9943 tcp:9943\r\nKZ1 tcp:9944 tcp:9944\r\nUsbFfs tcp:50000 tcp:50000\r\n"
+                                 "UsbFfs tcp:50001 tcp:50001\r\n"
+                              << true << true;
+    QTest::newRow("another port") << "KZ1 tcp:9943 tcp:9945\r\nKZ1 tcp:9944 tcp:9944\r\n" << false << false;
+}
+
+void TstAdbManger::mappingLists()
+{
+    QFETCH(QString, list);
+    QFETCH(bool, forwards);
+    QFETCH(bool, all);
+    const AdbAnswers::Mappings mappings = AdbAnswers::mappingsIn(list);
+    QCOMPARE(mappings.forwardsComplete(), forwards);
+    QCOMPARE(mappings.complete(), all);
+}
+
 void TstAdbManger::emptyListReportsDisconnectOnce()
 {
     answer(QStringLiteral("devices"), (kHeader + QStringLiteral("\r\n")).toLatin1());
@@ -227,6 +300,8 @@ void TstAdbManger::emptyListReportsDisconnectOnce()
 void TstAdbManger::oneDeviceReportedOnce()
 {
     answer(QStringLiteral("devices"), (kHeader + QStringLiteral("ABC123\tdevice\r\n\r\n")).toLatin1());
+    // Already mapped: the polls only query.
+    answer(QStringLiteral("forward_--list"), "ABC123 tcp:9943 tcp:9943\r\nABC123 tcp:9944 tcp:9944\r\n");
     auto manager = readyManager();
     QSignalSpy spy(manager.get(), &AdbManger::deviceConnect);
     pollAndSettle(*manager);
@@ -246,6 +321,7 @@ void TstAdbManger::oneDeviceReportedOnce()
 void TstAdbManger::bareLineFeedsAreNormalised()
 {
     answer(QStringLiteral("devices"), "List of devices attached\nXYZ789\tdevice\n\n");
+    answer(QStringLiteral("forward_--list"), "XYZ789 tcp:9943 tcp:9943\nXYZ789 tcp:9944 tcp:9944\n");
     auto manager = readyManager();
     QSignalSpy spy(manager.get(), &AdbManger::deviceConnect);
     pollAndSettle(*manager);
@@ -258,28 +334,54 @@ void TstAdbManger::bareLineFeedsAreNormalised()
     QCOMPARE(spy.at(1).at(0).toBool(), false);
 }
 
-void TstAdbManger::deviceStatesOtherThanDevice_data()
+void TstAdbManger::writeScript(const QString &name, const QByteArray &text)
 {
-    QTest::addColumn<QString>("answer");
-    QTest::addColumn<QString>("serial");
-    QTest::newRow("unauthorized") << kHeader + "ABC123\tunauthorized\r\n\r\n" << "ABC123\tunauthorized\r\n\r\n";
-    QTest::newRow("two devices") << kHeader + "AAA\tdevice\r\nBBB\tdevice\r\n\r\n" << "AAA\tdevice\r\nBBB";
-    // Within one chunk, a NUL ends the text.
-    QTest::newRow("nul byte") << kHeader + "ABC\tdevice\r\n\r\n" + QChar(0) + "junk" << "ABC";
+    QFile file(m_script + QLatin1Char('/') + name);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text);
 }
 
-void TstAdbManger::deviceStatesOtherThanDevice()
+void TstAdbManger::liveMappings(const QByteArray &serial)
+{
+    QVERIFY(QDir().mkpath(m_script + QStringLiteral("/ports")));
+    writeScript(QStringLiteral("ports/serial"), serial);
+}
+
+QByteArray TstAdbManger::scriptFile(const QString &name) const
+{
+    QFile file(m_script + QLatin1Char('/') + name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void TstAdbManger::deviceChoice_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("connected");
+    QTest::addColumn<QString>("serial");
+    // A device adb cannot use yet is no headset to stream to.
+    QTest::newRow("unauthorized") << kHeader + "ABC123\tunauthorized\r\n\r\n" << false << "";
+    QTest::newRow("unauthorized beside a usable one") << kHeader + "ABC123\tunauthorized\r\nKZ77\tdevice\r\n\r\n" << true
+                                                      << "KZ77";
+    QTest::newRow("two devices: the first") << kHeader + "AAA\tdevice\r\nBBB\tdevice\r\n\r\n" << true << "AAA";
+    // Within one chunk, a NUL ends the text.
+    QTest::newRow("nul byte") << kHeader + "ABC\tdevice\r\n\r\n" + QChar(0) + "junk" << true << "ABC";
+}
+
+void TstAdbManger::deviceChoice()
 {
     QFETCH(QString, answer);
+    QFETCH(bool, connected);
     QFETCH(QString, serial);
-    QByteArray bytes = answer.toLatin1();
-    this->answer(QStringLiteral("devices"), bytes);
+    this->answer(QStringLiteral("devices"), answer.toLatin1());
     auto manager = readyManager();
+    LogCapture log;
     QSignalSpy spy(manager.get(), &AdbManger::deviceConnect);
     pollAndSettle(*manager);
     QCOMPARE(spy.count(), 1);
-    QCOMPARE(spy.at(0).at(0).toBool(), true);
+    QCOMPARE(spy.at(0).at(0).toBool(), connected);
     QCOMPARE(spy.at(0).at(1).toString(), serial);
+    QCOMPARE(log.count(QStringLiteral("adb device not usable: ABC123 unauthorized")),
+             answer.contains(QStringLiteral("unauthorized")) ? 1 : 0);
 }
 
 void TstAdbManger::offlineOrConnectingEndsAdb_data()
@@ -335,6 +437,104 @@ void TstAdbManger::mappingListStartsNothing()
     pollAndSettle(*manager);
     QTest::qWait(500);
     QCOMPARE(calls().mid(1), (QStringList { "devices", "forward --list" }));
+}
+
+void TstAdbManger::onePieceAnswersOfTheRealAdbMapOnce()
+{
+    // Debian's adb: the device list in one write with bare line feeds, and
+    // nothing at all for an empty forward list.
+    answer(QStringLiteral("devices"), "List of devices attached\nKZ0001\tdevice\n\n");
+    liveMappings("KZ0001");
+    auto manager = readyManager();
+    QSignalSpy spy(manager.get(), &AdbManger::deviceConnect);
+    manager->pollDevices();
+    QTRY_VERIFY(calls().contains(QStringLiteral("reverse --list")));
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(1).toString(), QStringLiteral("KZ0001"));
+    QCOMPARE(calls().mid(1), (QStringList { "devices", "forward --list", "forward tcp:9943 tcp:9943",
+                                            "forward tcp:9944 tcp:9944", "reverse tcp:50000 tcp:50000",
+                                            "reverse tcp:50001 tcp:50001", "forward --list", "reverse --list" }));
+    QCOMPARE(scriptFile(QStringLiteral("ports/forward")), QByteArray("tcp:9943 tcp:9943\ntcp:9944 tcp:9944\n"));
+    QCOMPARE(scriptFile(QStringLiteral("ports/reverse")), QByteArray("tcp:50000 tcp:50000\ntcp:50001 tcp:50001\n"));
+    QTRY_COMPARE(manager->state(), int(AdbManger::Idle));
+
+    // The next poll finds the four mappings: nothing more to do.
+    QTest::qWait(700);
+    pollAndSettle(*manager);
+    QTest::qWait(1500);
+    QCOMPARE(calls().size(), 11);
+    QCOMPARE(spy.count(), 1);
+}
+
+void TstAdbManger::bothListsInOneChunk_data()
+{
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<bool>("maps");
+    QTest::newRow("both forwards, line feeds") << QByteArray("List of devices attached\nKZ0002\tdevice\n\n"
+                                                           "KZ0002 tcp:9943 tcp:9943\nKZ0002 tcp:9944 tcp:9944\n")
+                                                << false;
+    QTest::newRow("both forwards, CR LF") << QByteArray("List of devices attached\r\nKZ0002\tdevice\r\n\r\n"
+                                                      "KZ0002 tcp:9943 tcp:9943\r\nKZ0002 tcp:9944 tcp:9944\r\n")
+                                           << false;
+    QTest::newRow("one forward missing") << QByteArray("List of devices attached\nKZ0002\tdevice\n\n"
+                                                     "KZ0002 tcp:9943 tcp:9943\n")
+                                          << true;
+    QTest::newRow("empty forward list, CR LF") << QByteArray("List of devices attached\r\nKZ0002\tdevice\r\n\r\n\r\n")
+                                                << true;
+}
+
+void TstAdbManger::bothListsInOneChunk()
+{
+    QFETCH(QByteArray, answer);
+    QFETCH(bool, maps);
+    // One adb run prints both lists in one write, so they reach the
+    // assistant as one chunk.
+    this->answer(QStringLiteral("devices"), answer);
+    auto manager = readyManager();
+    QSignalSpy spy(manager.get(), &AdbManger::deviceConnect);
+    manager->pollDevices();
+    QVERIFY(spy.wait(5000));
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(0).toBool(), true);
+    QCOMPARE(spy.at(0).at(1).toString(), QStringLiteral("KZ0002"));
+    QTest::qWait(2000);
+    const int mappings = calls().count(QStringLiteral("forward tcp:9943 tcp:9943"));
+    QCOMPARE(mappings, maps ? 1 : 0);
+    QCOMPARE(spy.count(), 1);
+}
+
+void TstAdbManger::serverKilledDuringMappingIsMappedAgain()
+{
+    answer(QStringLiteral("devices"), "List of devices attached\nKZ0003\tdevice\n\n");
+    liveMappings("KZ0003");
+    // The server dies while the mapping runs: it forgets the mapping made so
+    // far and the next adb command fails as the real client does.
+    writeScript(QStringLiteral("forward_tcp:9944_tcp:9944.delay"), "300");
+    auto manager = readyManager();
+    LogCapture log;
+    manager->pollDevices();
+    QTRY_VERIFY(calls().contains(QStringLiteral("forward tcp:9944 tcp:9944")));
+    writeScript(QStringLiteral("ports/forward"), "");
+    writeScript(QStringLiteral("forward_tcp:9944_tcp:9944.out"), "");
+    writeScript(QStringLiteral("forward_tcp:9944_tcp:9944.err"),
+                "error: protocol fault (couldn't read status): Connection reset by peer\n");
+    writeScript(QStringLiteral("forward_tcp:9944_tcp:9944.exit"), "1");
+
+    QTRY_COMPARE(log.count(QStringLiteral("adb port mapping failed (exit 1): error: protocol fault")), 1);
+    // The mapping list that follows shows the loss too.
+    QTRY_VERIFY(calls().contains(QStringLiteral("reverse --list")));
+    QTRY_COMPARE(log.count(QStringLiteral("adb mappings incomplete")), 1);
+    QTRY_COMPARE(manager->state(), int(AdbManger::Idle));
+    QVERIFY(!calls().contains(QStringLiteral("reverse tcp:50000 tcp:50000")));
+    QCOMPARE(scriptFile(QStringLiteral("ports/forward")), QByteArray());
+
+    // The server is back: the next poll maps all four again.
+    for (const char *suffix : { ".out", ".err", ".exit", ".delay" })
+        QFile::remove(m_script + QStringLiteral("/forward_tcp:9944_tcp:9944") + QLatin1String(suffix));
+    manager->pollDevices();
+    QTRY_COMPARE(scriptFile(QStringLiteral("ports/reverse")), QByteArray("tcp:50000 tcp:50000\ntcp:50001 tcp:50001\n"));
+    QCOMPARE(scriptFile(QStringLiteral("ports/forward")), QByteArray("tcp:9943 tcp:9943\ntcp:9944 tcp:9944\n"));
+    QCOMPARE(manager->lastSerial(), QStringLiteral("KZ0003"));
 }
 
 void TstAdbManger::queryThatNeverAnswersIsFreed()

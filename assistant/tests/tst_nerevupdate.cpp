@@ -89,6 +89,16 @@ private slots:
         QTest::newRow("trailing slash") << "https://cdn.example/dl/" << "OSTREL_Streaming_Assistant.exe";
         QTest::newRow("no path") << "https://cdn.example" << "OSTREL_Streaming_Assistant.exe";
         QTest::newRow("dot dot") << "https://cdn.example/dl/.." << "OSTREL_Streaming_Assistant.exe";
+        // Names that would leave the download folder or open a device on
+        // Windows give the default name (found by fuzzing the answer).
+        QTest::newRow("encoded backslashes") << "https://cdn.example/dl/%5C..%5C..%5Cevil.exe" << "OSTREL_Streaming_Assistant.exe";
+        QTest::newRow("drive colon") << "https://cdn.example/dl/C:evil.exe" << "OSTREL_Streaming_Assistant.exe";
+        QTest::newRow("refused character") << "https://cdn.example/dl/%3E." << "OSTREL_Streaming_Assistant.exe";
+        QTest::newRow("device name") << "https://cdn.example/dl/NUL.exe" << "OSTREL_Streaming_Assistant.exe";
+        QTest::newRow("device name, lower case") << "https://cdn.example/dl/com1" << "OSTREL_Streaming_Assistant.exe";
+        QTest::newRow("trailing dot") << "https://cdn.example/dl/setup.exe." << "OSTREL_Streaming_Assistant.exe";
+        QTest::newRow("control character") << "https://cdn.example/dl/set%0Aup.exe" << "OSTREL_Streaming_Assistant.exe";
+        QTest::newRow("device-like but longer") << "https://cdn.example/dl/CONSOLE.exe" << "CONSOLE.exe";
     }
 
     void installerFileName()

@@ -303,6 +303,33 @@ private slots:
         QCOMPARE(readObject(session()), QJsonObject({ { "somethingElse", true } }));
     }
 
+    // Found by fuzzing: a member that should be an object but is not was
+    // replaced by an object holding only the assistant's value.
+    void membersThatAreNotObjectsAreLeftAlone()
+    {
+        SettingsStore store(userFolder());
+        store.load(false, 3);
+        store.setVbCableCheck([] { return true; });
+        const QByteArray odd = R"({"sessionSettings": {"video": 5, "audio": {"microphone": "off"},
+                                   "headset": "KZ1"}, "openvr_config": [72]})";
+        writeText(session(), odd);
+        store.applyEffects(1, 1, 1, true, false, false, false, false);
+        store.tidySessionFile();
+        const QJsonObject after = readObject(session());
+        QCOMPARE(after, QJsonDocument::fromJson(odd).object());
+
+        // Inside a microphone object, a "content" that is no object stays too.
+        writeText(session(), R"({"sessionSettings": {"audio": {"microphone": {"enabled": false, "content": 7}}}})");
+        store.applyEffects(1, 1, 1, true, false, false, false, false);
+        QCOMPARE(at(readObject(session()), "sessionSettings.audio.microphone.enabled").toBool(), true);
+        QCOMPARE(at(readObject(session()), "sessionSettings.audio.microphone.content").toInt(), 7);
+        writeText(session(), R"({"sessionSettings": {"audio": {"microphone": {"content": {"inputDeviceId": "x"}}}}})");
+        store.applyEffects(1, 1, 1, true, false, false, false, false);
+        QCOMPARE(at(readObject(session()), "sessionSettings.audio.microphone.content.inputDeviceId").toString(), QString("x"));
+        QCOMPARE(at(readObject(session()), "sessionSettings.audio.microphone.content.outputDeviceId.name").toString(),
+                 QString("CABLE Output (VB-Audio Virtual Cable)"));
+    }
+
     void missingSessionFileIsNotCreated()
     {
         SettingsStore store(userFolder());

@@ -4,6 +4,7 @@
 #include "systeminfo.h"
 
 #include "fakesteam.h"
+#include "logcapture.h"
 #include "platform/paths.h"
 
 #include <QJsonArray>
@@ -37,6 +38,7 @@ private slots:
     void steamAlreadyRunningCountsAtOnce();
     void startSteamLaunchesOnThePool();
     void startSteamWithoutInstallationToasts();
+    void destructionWaitsForAStartInProgress();
     void startSteamVrRegistersLaunchesAndClears();
     void staleSignalDoesNotClearEarly();
     void secondStartRunsASecondPoller();
@@ -234,22 +236,40 @@ void TestSteamManager::startSteamLaunchesOnThePool()
     QCOMPARE(toasts.count(), 1); // no failure toast
 }
 
+void TestSteamManager::destructionWaitsForAStartInProgress()
+{
+    QTemporaryDir emptyHome;
+    qputenv("HOME", emptyHome.path().toUtf8());
+    LogCapture log;
+    auto m = makeManager();
+    m->startSteam();
+    // Gone while the start still sleeps on the thread pool: the start ends
+    // first, then the object goes (no use of a destroyed object).
+    m.reset();
+    QCOMPARE(log.count("[steam] startupSteam failed"), 1);
+    QVERIFY(QThreadPool::globalInstance()->waitForDone(15000));
+}
+
 void TestSteamManager::startSteamWithoutInstallationToasts()
 {
     QTemporaryDir emptyHome;
     qputenv("HOME", emptyHome.path().toUtf8());
     auto m = makeManager();
-    QSignalSpy toasts(m.get(), &SteamManager::showToast);
+    // The failure toasts come from the start's worker thread: collect them
+    // here, on this thread, as the controller receives them.
+    QStringList toasts;
+    QObject receiver;
+    connect(m.get(), &SteamManager::showToast, &receiver, [&toasts](const QString &tips) { toasts << tips; });
     m->startSteam();
     QVERIFY(QThreadPool::globalInstance()->waitForDone(15000));
     QTRY_COMPARE(toasts.count(), 2);
-    QCOMPARE(toasts.at(0).at(0).toString(), QString("未找到Steam安装路径"));
-    QCOMPARE(toasts.at(1).at(0).toString(), QString("启动Steam失败"));
+    QCOMPARE(toasts.at(0), QString("未找到Steam安装路径"));
+    QCOMPARE(toasts.at(1), QString("启动Steam失败"));
     // The start is over: a new call tries again rather than reporting a start in progress.
     m->startSteam();
     QVERIFY(QThreadPool::globalInstance()->waitForDone(15000));
     QTRY_COMPARE(toasts.count(), 4);
-    QCOMPARE(toasts.at(2).at(0).toString(), QString("未找到Steam安装路径"));
+    QCOMPARE(toasts.at(2), QString("未找到Steam安装路径"));
 }
 
 void TestSteamManager::startSteamVrRegistersLaunchesAndClears()

@@ -3,6 +3,7 @@
 // non-loopback peers.
 #include "controlclient.h"
 #include "controllines.h"
+#include "logcapture.h"
 #include "ipcsock.h"
 #include "sysmanager.h"
 
@@ -46,6 +47,8 @@ private slots:
     void lineWithoutFeedIsCapped();
     void clientCloseKeepsListUntilMisses();
     void portTakenLeavesNoServer();
+    void portTakenIsRetriedUntilFree();
+    void lostClientEndsTheDeviceConnection();
     void shutdownWakesWorker();
     void childProcessDoesNotKeepThePort();
     void restartRunsOnTheWorker();
@@ -376,6 +379,46 @@ void TstSysManager::portTakenLeavesNoServer()
     ControlClient client;
     QVERIFY(client.connectTo(m_port));
     sync(client);
+}
+
+void TstSysManager::portTakenIsRetriedUntilFree()
+{
+    LogCapture log;
+    SysManager second(m_port);
+    QVERIFY(!second.start());
+    second.keepTryingToStart(100ms);
+    QTest::qWait(500);
+    QVERIFY(!second.isListening());
+    QCOMPARE(log.count(QStringLiteral("control server cannot listen on port %1").arg(m_port)), 1);
+    QCOMPARE(second.hmdInfoList().size(), 1);
+    QCOMPARE(second.hmdInfoList().at(0), HmdInfo {});
+
+    // The other program ends: the port is free and the retry takes it.
+    m_server.reset();
+    QTRY_VERIFY(second.isListening());
+    QCOMPARE(second.port(), m_port);
+    QCOMPARE(log.count(QStringLiteral("after all")), 1);
+    ControlClient client;
+    QVERIFY(client.connectTo(m_port));
+    QVERIFY(client.sendBytes("HMDINFOBACK\tA;1.2.3.4;true;1\n"));
+    QTRY_COMPARE(second.hmdInfoList().value(0).name, QStringLiteral("A"));
+    QTest::qWait(300);
+    QCOMPARE(log.count(QStringLiteral("cannot listen")), 1);
+}
+
+void TstSysManager::lostClientEndsTheDeviceConnection()
+{
+    LogCapture log;
+    {
+        ControlClient client;
+        QVERIFY(client.connectTo(m_port));
+        QVERIFY(client.sendBytes("DeviceConnectBack\ttrue\n"));
+        QTRY_VERIFY(m_server->isDeviceConnected());
+        QTRY_COMPARE(log.count(QStringLiteral("control client connected")), 1);
+    }
+    QTRY_VERIFY(!m_server->hasClient());
+    QTRY_COMPARE(log.count(QStringLiteral("control client gone")), 1);
+    QVERIFY(!m_server->isDeviceConnected());
 }
 
 void TstSysManager::shutdownWakesWorker()

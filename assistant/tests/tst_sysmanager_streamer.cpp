@@ -2,6 +2,7 @@
 // process on a real loopback connection: reports, requests, linking,
 // reconnection, the firewall request and the shared "loaded" signal.
 #include "controlclient.h"
+#include "logcapture.h"
 #include "platform/shared_block.h"
 #include "sysmanager.h"
 
@@ -29,6 +30,7 @@ private slots:
     void linkedHeadsetConnectsAfterDelay();
     void helloAndFirewallRequest();
     void reconnectsAfterBeingReplaced();
+    void streamerKilledAndRestarted();
     void signalsLoadedThroughSharedBlock();
     void rawLinesFromStandardInput();
     void environmentPortForTheSingleObject();
@@ -171,6 +173,35 @@ void TstSysManagerStreamer::reconnectsAfterBeingReplaced()
     QVERIFY(m_server->start());
     QTRY_COMPARE(logCount("streamer-sim: connected"), 3);
     QTRY_COMPARE(m_server->deviceId(), QStringLiteral("D7"));
+}
+
+void TstSysManagerStreamer::streamerKilledAndRestarted()
+{
+    const QStringList options { "--no-shared-block", "--report-ms", "100", "--device-id", "D9",
+                                "--headset", "Alpha;192.168.0.7;true" };
+    LogCapture log;
+    QVERIFY(startSimulator(options));
+    QTRY_COMPARE(m_server->hmdInfoList().value(0).name, QStringLiteral("Alpha"));
+    m_server->sendWiredConnect(true);
+    QTRY_VERIFY(m_server->isDeviceConnected());
+
+    // Killed in the middle of the session: no goodbye, the socket just ends.
+    m_sim.kill();
+    QVERIFY(m_sim.waitForFinished(3000));
+    QTRY_VERIFY(!m_server->hasClient());
+    QTRY_COMPARE(log.count(QStringLiteral("control client gone")), 1);
+    QVERIFY(!m_server->isDeviceConnected());
+    QCOMPARE(m_server->hmdInfoList(), QVector<HmdInfo> { HmdInfo {} });
+    // Commands meanwhile go nowhere and harm nothing.
+    m_server->sendWiredConnect(true);
+    m_server->linkTo(QStringLiteral("Alpha"), QStringLiteral("192.168.0.7"));
+
+    QVERIFY(startSimulator(options));
+    QTRY_COMPARE(log.count(QStringLiteral("control client connected")), 2);
+    QTRY_COMPARE(m_server->hmdInfoList().value(0).name, QStringLiteral("Alpha"));
+    QCOMPARE(m_server->deviceId(), QStringLiteral("D9"));
+    m_server->sendWiredConnect(true);
+    QTRY_VERIFY(m_server->isDeviceConnected());
 }
 
 void TstSysManagerStreamer::signalsLoadedThroughSharedBlock()

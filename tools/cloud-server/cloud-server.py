@@ -22,6 +22,8 @@ request path to one rule:
   {"mode": "chunked", "chunks": 8, "delayMs": 50}        same, chunked transfer coding
   {"mode": "cut"}                                        announces the whole length,
                                                          sends half, closes
+  {"mode": "cut-upload"}                                 reads half of the request's
+                                                         body, closes without answer
 The port is chosen by the OS unless --port is given; the address is printed on
 the first line of stdout ("listening on http://127.0.0.1:PORT") and, with
 --port-file, written to that file.
@@ -222,11 +224,24 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return self.send_plain(404, b'{"errCode":404,"errMsg":"not found"}')
         self.answer(body, rule, "application/octet-stream")
 
+    def cut_upload(self):
+        """Reads half of the announced body, then drops the connection."""
+        length = int(self.headers.get("Content-Length") or 0)
+        received = self.rfile.read(length // 2) if length > 1 else b""
+        self.server.store.log_request("POST-CUT", self.path, self.headers.items(), b"%d of %d bytes" % (len(received), length))
+        self.close_connection = True
+        try:
+            self.connection.shutdown(socket.SHUT_RDWR)
+        except OSError:
+            pass
+
     def do_POST(self):
         path = self.path.split("?")[0]
+        rule = self.rule()
+        if rule.get("mode") == "cut-upload":
+            return self.cut_upload()
         body = self.read_body()
         self.server.store.log_request("POST", self.path, self.headers.items(), body)
-        rule = self.rule()
         if path == EVENT_PATH:
             name = self.server.store.next_name("events")
             write_atomically(name + ".json", body)
