@@ -3,6 +3,7 @@
 #include "platform/window_frame.h"
 
 #include <QCursor>
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QSurfaceFormat>
 #include <QTimer>
@@ -116,6 +117,10 @@ platform::HitTestResult FramelessQuickWindow::hitTest(const platform::WindowRect
 
 bool FramelessQuickWindow::nativeEvent(const QByteArray &eventType, void *message, long *result)
 {
+    // Windows' messages, and X11's events on other systems (Wayland has none).
+    const bool x11 = eventType == QByteArrayLiteral("xcb_generic_event_t");
+    if (!x11 && !platform::systemAsksHitTest())
+        return false;
     const platform::FrameMessage frame = platform::readFrameMessage(message);
     switch (frame.kind) {
     case platform::FrameMessageKind::RefreshStyle:
@@ -124,6 +129,10 @@ bool FramelessQuickWindow::nativeEvent(const QByteArray &eventType, void *messag
         break;
     case platform::FrameMessageKind::Close:
         // The QML side closes its dialog, reports the session and closes the window.
+        // On X11 this also reaches a window that a modal dialog blocks (Qt drops
+        // the close event there); a window nobody listens to closes as usual.
+        if (x11 && !isSignalConnected(QMetaMethod::fromSignal(&FramelessQuickWindow::closeAll)))
+            return false;
         emit closeAll();
         *result = 0;
         return true;

@@ -24,8 +24,8 @@ struct FrameMessage {
     int y = 0;      // or above the primary one have negative coordinates)
 };
 
-// Reads a native window message (Win32: a MSG). Systems without such
-// messages always answer Other.
+// Reads a native window message: on Windows a MSG, elsewhere an X11 event
+// (xcb_generic_event_t). Only a close request is read from X11 events.
 FrameMessage readFrameMessage(const void *nativeMessage);
 
 // True where the system asks the window for the hit test (Win32:

@@ -7,6 +7,11 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
 #endif
 
 using namespace platform;
@@ -198,13 +203,51 @@ TEST(WindowFramePosix, TheWindowMovesItself)
 {
     // No hit-test messages: the Qt window starts moves and resizes itself.
     EXPECT_FALSE(systemAsksHitTest());
-    const int anything = 0x84;
-    EXPECT_EQ(readFrameMessage(&anything).kind, FrameMessageKind::Other);
     WindowRect rect;
     EXPECT_FALSE(windowRect(42, rect));
     const FrameStyleResult result = applyFrameStyle(42, true);
     EXPECT_FALSE(result.styled);
     EXPECT_FALSE(result.composition);
+}
+
+// The window manager's close request arrives as a WM_PROTOCOLS client message;
+// only WM_DELETE_WINDOW in it is a close, the other protocols (focus, ping) and
+// other events are not. Needs an X server (ctest runs it under Xvfb).
+TEST(WindowFramePosix, X11CloseRequestIsClose)
+{
+    xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(connection)) {
+        xcb_disconnect(connection);
+        GTEST_SKIP() << "no X server";
+    }
+    auto atom = [connection](const char *name) {
+        const auto cookie = xcb_intern_atom(connection, 0, static_cast<uint16_t>(strlen(name)), name);
+        xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(connection, cookie, nullptr);
+        const uint32_t value = reply ? reply->atom : 0;
+        free(reply);
+        return value;
+    };
+    xcb_client_message_event_t message {};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.type = atom("WM_PROTOCOLS");
+    message.data.data32[0] = atom("WM_DELETE_WINDOW");
+    EXPECT_EQ(readFrameMessage(&message).kind, FrameMessageKind::Close);
+    // Sent by another client (the high bit of the type marks it): still a close.
+    message.response_type = XCB_CLIENT_MESSAGE | 0x80;
+    EXPECT_EQ(readFrameMessage(&message).kind, FrameMessageKind::Close);
+    message.data.data32[0] = atom("WM_TAKE_FOCUS");
+    EXPECT_EQ(readFrameMessage(&message).kind, FrameMessageKind::Other);
+    message.data.data32[0] = atom("_NET_WM_PING");
+    EXPECT_EQ(readFrameMessage(&message).kind, FrameMessageKind::Other);
+    message.data.data32[0] = atom("WM_DELETE_WINDOW");
+    message.format = 8;
+    EXPECT_EQ(readFrameMessage(&message).kind, FrameMessageKind::Other);
+    xcb_expose_event_t expose {};
+    expose.response_type = XCB_EXPOSE;
+    EXPECT_EQ(readFrameMessage(&expose).kind, FrameMessageKind::Other);
+    EXPECT_EQ(readFrameMessage(nullptr).kind, FrameMessageKind::Other);
+    xcb_disconnect(connection);
 }
 
 #endif
