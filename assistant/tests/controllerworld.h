@@ -18,6 +18,7 @@
 #include "cloudserverprocess.h"
 #include "controlclient.h"
 #include "fakesteam.h"
+#include "logcapture.h"
 #include "platform/paths.h"
 
 #include <QDir>
@@ -230,10 +231,15 @@ public:
     {
         if (!storeMode(2) || !startSteamClient() || (!streamerArgs.isEmpty() && !startStreamer(streamerArgs)))
             return nullptr;
+        LogCapture log;
         NerevManager *nerev = makeController();
         if (!QTest::qWaitFor([this] { return steamVrRunning(); }, 5000))
             return nullptr;
-        QTest::qWait(timing.switchBlockMs);
+        // The stored mode's application blocks further choices from its end
+        // on, which on a busy machine can come well after SteamVR's start.
+        if (!QTest::qWaitFor([&log] { return log.contains(QStringLiteral("setwired end")); }, 15000))
+            return nullptr;
+        QTest::qWait(timing.switchBlockMs + 250);
         return settle() ? nerev : nullptr;
     }
 

@@ -17,6 +17,7 @@ public:
     LogCapture()
     {
         std::lock_guard<std::mutex> lock(s_lock);
+        m_outer = s_current;
         s_current = this;
         m_previous = qInstallMessageHandler(&LogCapture::handler);
     }
@@ -25,7 +26,8 @@ public:
         // After this no thread that logs touches the lines any more.
         std::lock_guard<std::mutex> lock(s_lock);
         qInstallMessageHandler(m_previous);
-        s_current = nullptr;
+        // A capture made inside another hands the lines back to the outer one.
+        s_current = m_outer;
     }
 
     QStringList lines() const
@@ -75,5 +77,6 @@ private:
     static inline std::mutex s_lock;
     static inline LogCapture* s_current = nullptr;
     QStringList m_lines;
+    LogCapture* m_outer = nullptr;
     QtMessageHandler m_previous = nullptr;
 };
