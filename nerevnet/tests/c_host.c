@@ -15,6 +15,7 @@
 #include "nerevnet.h"
 
 #include <errno.h>
+#include <stdatomic.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -30,14 +31,25 @@ static int g_failures = 0;
         }                                                                      \
     } while (0)
 
+/* Counted on the library's threads while the main thread waits on them. */
 typedef struct Received {
-    int starts;
-    int packets;
-    int connected;
-    int requireIdr;
-    int stops;
-    int badPacket;
+    atomic_int starts;
+    atomic_int packets;
+    atomic_int connected;
+    atomic_int requireIdr;
+    atomic_int stops;
+    atomic_int badPacket;
 } Received;
+
+static void clearReceived(Received* r)
+{
+    atomic_init(&r->starts, 0);
+    atomic_init(&r->packets, 0);
+    atomic_init(&r->connected, 0);
+    atomic_init(&r->requireIdr, 0);
+    atomic_init(&r->stops, 0);
+    atomic_init(&r->badPacket, 0);
+}
 
 static void onStart(int32_t role, bool success, void* user)
 {
@@ -97,7 +109,7 @@ static int writeRecording(const char* path)
  * arrived (5 s at most), then stops and shuts the instance down. */
 static void replayAndShutdown(NerevnetHandle handle, Received* received, int wanted)
 {
-    memset(received, 0, sizeof *received);
+    clearReceived(received);
     NerevnetCallbacks callbacks;
     memset(&callbacks, 0, sizeof callbacks);
     callbacks.onStart = onStart;
