@@ -14,7 +14,7 @@ export CMAKE_CXX_COMPILER_LAUNCHER ?= ccache
 LAUNCHER_FLAGS := -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 endif
 
-.PHONY: all bootstrap build run test windows asan tsan fuzz bench clean
+.PHONY: all bootstrap build run test windows asan tsan fuzz bench soak clean
 
 all: build
 
@@ -48,6 +48,7 @@ asan: export LSAN_OPTIONS := suppressions=$(SANITIZER_FILES)/lsan.supp:print_sup
 asan: export UBSAN_OPTIONS := print_stacktrace=1:halt_on_error=1
 tsan: export TSAN_OPTIONS := suppressions=$(SANITIZER_FILES)/tsan.supp:print_suppressions=0:halt_on_error=0
 
+ASAN_CMAKE_FLAGS := -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 -DOSTREL_SANITIZE=address,undefined
 # SANITIZE_SCOPE=core: `make asan` and `make tsan` build and run only the
 # library's tests and the assistant's tests without a user interface (CI's
 # choice, to stay within its time); the default runs the whole suite.
@@ -60,10 +61,21 @@ SANITIZE_ARGS :=
 endif
 
 asan:
-	@$(MAKE) test $(SANITIZE_ARGS) BUILD=build-asan CMAKE_FLAGS="-DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 -DOSTREL_SANITIZE=address,undefined"
+	@$(MAKE) test $(SANITIZE_ARGS) BUILD=build-asan CMAKE_FLAGS="$(ASAN_CMAKE_FLAGS)"
 
 tsan:
 	@$(MAKE) test $(SANITIZE_ARGS) BUILD=build-tsan CMAKE_FLAGS="-DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 -DOSTREL_SANITIZE=thread"
+
+# The controller's soak (assistant/soak/) in the ASan build: only the program
+# and the simulators it drives are built; LeakSanitizer reports at its exit.
+SOAK_TARGETS := soak_controller fake-steam fake-adb streamer-sim
+soak: export ASAN_OPTIONS := detect_leaks=1
+soak: export LSAN_OPTIONS := suppressions=$(SANITIZER_FILES)/lsan.supp:print_suppressions=0
+soak: export UBSAN_OPTIONS := print_stacktrace=1:halt_on_error=1
+soak: bootstrap
+	@cmake -S . -B build-asan $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(LAUNCHER_FLAGS) $(ASAN_CMAKE_FLAGS) >/dev/null
+	@cmake --build build-asan -j $(JOBS) --target $(SOAK_TARGETS)
+	@build-asan/assistant/soak_controller
 
 fuzz: bootstrap
 	@scripts/fuzz
