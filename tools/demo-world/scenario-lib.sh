@@ -8,7 +8,8 @@
 # DEMO_FINISH_FILE, DEMO_WORLD_TOOL; and the world's environment (world.env: HOME,
 # OSTREL_USER_DIR, OSTREL_DEMO_WORLD, DEMO_LOGS, DEMO_WORK, DEMO_STEAM_DIR, FAKE_ADB_DIR,
 # ...). After wait_for_window: MAIN_WIN and WIN_X WIN_Y WIN_W WIN_H (the main window, or
-# the window use_window chose).
+# the window use_window chose), DEMO_MAIN_ID and DEMO_MAIN_W (the main window's id and
+# width). Places and sizes are given in the pages' design pixels and scaled with px.
 
 demo_note() {
   local line
@@ -86,12 +87,6 @@ px() {
   echo $((($1 * ${DEMO_MAIN_W:?wait_for_window first} + 680) / 1360))
 }
 
-# click_design X Y: a click at the design position X,Y of the current window (main window
-# or the dialog use_window chose).
-click_design() {
-  click "$(px "$1")" "$(px "$2")"
-}
-
 # use_window ID X Y W H: click, find_color and click_color work inside this window from now
 # on (a line of program_windows or window_sized gives the five values); use_main_window
 # goes back to the main window.
@@ -167,16 +162,21 @@ areas_sized() {
     '($3 - w) <= s && (w - $3) <= s && ($4 - h) <= s && (h - $4) <= s' | sort -n -k2,2 -k1,1
 }
 
+# area_shown COLOR W H INDEX [X Y W H]: areas_sized finds at least INDEX such areas.
+area_shown() {
+  local color=$1 w=$2 h=$3 index=$4
+  shift 4
+  [ -n "$(areas_sized "$color" "$w" "$h" "$@" | sed -n "${index}p")" ]
+}
+
 # click_area COLOR W H [INDEX] [X Y W H]: clicks the centre of the INDEXth (from 1, the
 # default) area that areas_sized finds, the button of that colour and size, waiting up to
-# 10 s for it to be painted.
+# 20 s for it to be painted.
 click_area() {
-  local color=$1 w=$2 h=$3 index=${4:-1} area ax ay aw ah region
+  local color=$1 w=$2 h=$3 index=${4:-1} area ax ay aw ah
   shift 3
   [ $# -eq 0 ] || shift
-  region=("$@")
-  wait_until 10 "a ${w}x$h button of colour $color (number $index)" \
-    eval '[ -n "$(areas_sized "$color" "$w" "$h" "${region[@]}" | sed -n "${index}p")" ]'
+  wait_until 20 "a ${w}x$h button of colour $color (number $index)" area_shown "$color" "$w" "$h" "$index" "$@"
   area=$(areas_sized "$color" "$w" "$h" "$@" | sed -n "${index}p")
   [ -n "$area" ] || fail "no ${w}x$h button of colour $color (number $index) on the screen"
   read -r ax ay aw ah _ <<< "$area"
@@ -185,11 +185,10 @@ click_area() {
 
 # wait_area NAME COLOR W H [SECONDS] [X Y W H]: waits until such an area shows.
 wait_area() {
-  local name=$1 color=$2 w=$3 h=$4 seconds=${5:-30} region
+  local name=$1 color=$2 w=$3 h=$4 seconds=${5:-30}
   shift 4
   [ $# -eq 0 ] || shift
-  region=("$@")
-  wait_until "$seconds" "$name on the screen" eval '[ -n "$(areas_sized "$color" "$w" "$h" "${region[@]}")" ]'
+  wait_until "$seconds" "$name on the screen" area_shown "$color" "$w" "$h" 1 "$@"
 }
 
 # type_text TEXT and key KEYS: keyboard input to the window that has the focus.
