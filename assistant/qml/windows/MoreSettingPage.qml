@@ -5,6 +5,12 @@ import "../common"
 DialogWindow {
     id: moreSettingPage
 
+    // The headset being connected. The controller refills the list on every
+    // refresh, which rebuilds its rows, also the one whose indicator turns:
+    // the dialog keeps the choice and closes after one run of the indicator
+    // itself, so a refill during the run cannot leave it open.
+    property string connectingName: ""
+
     function pictureFor(name) {
         var text = name || ""
         if (text.indexOf("KX") === 0)
@@ -40,6 +46,12 @@ DialogWindow {
         }
     }
 
+    Timer {
+        id: closeTimer
+        interval: 2000      // one run of the row's busy indicator
+        onTriggered: moreSettingPage.close()
+    }
+
     ListView {
         id: list
         objectName: "headsetList"
@@ -54,7 +66,7 @@ DialogWindow {
         delegate: Rectangle {
             id: row
             objectName: "headsetRow_" + index
-            property bool connecting: false
+            readonly property bool connecting: moreSettingPage.connectingName !== "" && moreSettingPage.connectingName === vrName
             readonly property string picture: moreSettingPage.pictureFor(vrName)
             width: 560
             height: Math.max(120, texts.height + 24)
@@ -62,9 +74,10 @@ DialogWindow {
             color: utils.nerev_itemcolor
 
             function choose() {
-                if (vrState || connecting)
+                if (vrState || moreSettingPage.connectingName !== "")
                     return
-                connecting = true
+                moreSettingPage.connectingName = vrName
+                closeTimer.start()
                 mainWin.showToast(qsTr("连接设备中，请稍后"))
                 nerev.connectVR(vrName, ip)
             }
@@ -124,7 +137,6 @@ DialogWindow {
                 looptime: 1
                 visible: row.connecting
                 running: row.connecting
-                onAnimationEnd: moreSettingPage.close()
             }
         }
     }

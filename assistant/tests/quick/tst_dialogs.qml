@@ -75,6 +75,28 @@ Item {
             tryVerify(function () { return !page.visible }, 5000, "closes when the indicator stops")
         }
 
+        // The controller refills the list on every refresh (its rows are
+        // rebuilt), also while the chosen row's indicator turns.
+        function test_chooserClosesAlsoWhenTheListIsRefilled() {
+            var rows = [{ vrName: "KY2B5D03A9C1E7F4", ip: "192.168.31.82", vrState: false, isRecent: false },
+                        { vrName: "KZ3C7A91B2D4E6F8", ip: "192.168.31.57", vrState: false, isRecent: true }]
+            nerev.setHeadsets(rows)
+            open("MoreSettingPage.qml")
+            var list = item(page, "headsetList")
+            click(findChild(list.itemAtIndex(0), "connectButton"))
+            compare(nerev.callsTo("connectVR").length, 1)
+            wait(300)
+            rows[0].vrState = true
+            rows[0].isRecent = true
+            nerev.setHeadsets(rows)
+            verify(page.visible, "open while the indicator turns")
+            tryVerify(function () { var row = list.itemAtIndex(1); return row && row.objectName === "headsetRow_1" },
+                      2000, "the rows are rebuilt")
+            click(findChild(list.itemAtIndex(1), "connectButton"))
+            compare(nerev.callsTo("connectVR").length, 1, "one headset at a time")
+            tryVerify(function () { return !page.visible }, 5000, "closes after the indicator's run")
+        }
+
         function test_confirmSwitchesTheMode_data() {
             return [ { tag: "from wired", wired: true }, { tag: "from wireless", wired: false } ]
         }
