@@ -83,8 +83,8 @@ fuzz: bootstrap
 bench: build
 	@$(BUILD)/nerevnet/tools/nerevnet_bench
 	@$(BUILD)/assistant/bench_control_idle
-	@$(BUILD)/assistant/bench_controller_stalls_sleeping
-	@$(BUILD)/assistant/bench_controller_stalls
+	@QT_QPA_PLATFORM=offscreen $(BUILD)/assistant/bench_controller_stalls_sleeping
+	@QT_QPA_PLATFORM=offscreen $(BUILD)/assistant/bench_controller_stalls
 
 clean:
 	rm -rf build build-asan build-tsan build-fuzz build-win
