@@ -348,8 +348,11 @@ void NerevManager::refreshState()
         }
     }
     emit showVrList(!m_connectedName.isEmpty(), m_userDisconnected);
-    if (m_connectedName != oldName) {
-        m_vrIsConnect = !m_connectedName.isEmpty();
+    // Also when the flag still holds the wired mode's answer: after a switch
+    // to wireless the name was already cleared, so it would not change here.
+    const bool connected = !m_connectedName.isEmpty();
+    if (m_connectedName != oldName || m_vrIsConnect != connected) {
+        m_vrIsConnect = connected;
         emit vrIsConnectChange();
     }
 }

@@ -72,6 +72,14 @@ void TestNerevManagerModes::firstWiredChoice()
     QCOMPARE(nerev->vrName(), QString("Marelle眼镜"));
     QVERIFY(m_world.adbCalls().contains("devices"));
     QCOMPARE(nerev->steamState(), NerevManager::Pass);
+
+    // Switched to wireless with no wireless headset about, the headset card
+    // no longer shows the cable's headset as connected.
+    QTRY_VERIFY_WITH_TIMEOUT(!nerev->sequenceRunning(), 15000);
+    QTest::qWait(m_world.timing.switchBlockMs + 250);
+    QVERIFY(nerev->setProperty("wired", false));
+    QTRY_VERIFY_WITH_TIMEOUT(!nerev->wired(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!nerev->vrIsConnect(), 10000);
 }
 
 void TestNerevManagerModes::firstWirelessChoiceWaitsForSteam()
