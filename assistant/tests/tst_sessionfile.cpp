@@ -334,7 +334,6 @@ private slots:
     {
         SettingsStore store(userFolder());
         store.load(false, 3);
-        QTest::ignoreMessage(QtInfoMsg, "no session json: ./session.json");
         store.applyEffects(0, 1, 1, false, false, false, false, false);
         QVERIFY(!QFile::exists(session()));
         QCOMPARE(readObject(userFolder() + "/set.json").value("KZ").toObject().value("bitRate").toString(), QString("20"));
