@@ -1,8 +1,14 @@
+#include "adbmanger.h"
 #include "appstartup.h"
+#include "httpmanager.h"
 #include "logmessagehandler.h"
 #include "nerevmanager.h"
 #include "nerevupdate.h"
+#include "settingsstore.h"
+#include "steammanager.h"
+#include "sysmanager.h"
 #include "systemexit.h"
+#include "systeminfo.h"
 
 #include "platform/instance_guard.h"
 
@@ -13,6 +19,24 @@
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
 #include <QtQml>
+
+namespace {
+
+// The subsystems the controller drives. SteamManager comes before the control
+// server, whose worker may ask it for a SteamVR restart.
+NerevManager::Services programServices(SysManager &controlServer)
+{
+    NerevManager::Services services;
+    services.settings = SettingsStore::instance();
+    services.steam = SteamManager::instance();
+    services.system = SystemInfo::instance();
+    services.adb = AdbManger::instance();
+    services.http = HttpManager::instance();
+    services.sys = &controlServer;
+    return services;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -44,11 +68,16 @@ int main(int argc, char *argv[])
     if (guardResult == platform::InstanceGuard::Result::Failed)
         qWarning() << "single instance guard failed:" << QString::fromStdString(guard.lastError());
 
-    qmlRegisterType<NerevManager>("NerevManager", 1, 0, "NerevManagerCLS");
+    // The enumerations; the object itself is the context property "nerev".
+    qmlRegisterUncreatableType<NerevManager>("NerevManager", 1, 0, "NerevManagerCLS",
+                                             QStringLiteral("the controller is made by main"));
     qInfo() << "json language: " << locale.language();
 
-    auto *nerev = new NerevManager(&app);
+    // Listens from the first mode choice on; ends before the other subsystems.
+    SysManager controlServer(SysManager::portFromEnvironment());
+    auto *nerev = new NerevManager(programServices(controlServer), NerevManager::Timing(), &app);
     auto *update = new NerevUpdate(&app);
+    QObject::connect(update, &NerevUpdate::tableStored, nerev, &NerevManager::judgeHardware);
     engine.rootContext()->setContextProperty(QStringLiteral("nerev"), nerev);
     engine.rootContext()->setContextProperty(QStringLiteral("nerevupdate"), update);
 

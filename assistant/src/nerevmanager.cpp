@@ -6,6 +6,7 @@
 #include "adbmanger.h"
 #include "atomicfile.h"
 #include "httpmanager.h"
+#include "qualitytable.h"
 #include "settingsstore.h"
 #include "steammanager.h"
 #include "sysmanager.h"
@@ -22,6 +23,7 @@
 #include <QMutex>
 #include <QSysInfo>
 #include <QThread>
+#include <QTimer>
 
 // Help pages of gotoWeb(): release builds may set them with
 // -DOSTREL_HELP_URL_CHINESE=... and -DOSTREL_HELP_URL_OTHER=... (see README).
@@ -65,17 +67,13 @@ QUrl configuredUrl(const char *variable, const char *builtIn)
 
 } // namespace
 
-NerevManager::NerevManager(QObject *parent)
-    : NerevManager(Services(), Timing(), parent)
-{
-}
-
 NerevManager::NerevManager(const Services &services, const Timing &timing, QObject *parent)
     : QObject(parent)
     , m_services(services)
     , m_timing(timing)
     , m_sequences(this)
 {
+    Q_ASSERT(services.settings && services.steam && services.adb && services.sys && services.system && services.http);
     if (!m_services.powerStatus)
         m_services.powerStatus = &platform::powerStatus;
     construct();
@@ -113,9 +111,9 @@ void NerevManager::construct()
 
     const int mode = settings()->wiredOrWireless();
     qInfo().noquote().nospace() << "getWiredOrWireless : " << mode;
-    if (mode != 0) {
+    if (mode != SettingsFile::NoMode) {
         m_hideSelectPage = true;
-        setWiredOrWireless(mode == 1);
+        setWiredOrWireless(mode == SettingsFile::WiredMode);
     }
     report(QStringLiteral("streamingAssistant_streaming_streamingType_0_0_page_view"));
 }
@@ -157,36 +155,6 @@ NerevManager::~NerevManager()
     delete m_restartMutex;
 }
 
-SettingsStore *NerevManager::settings() const
-{
-    return m_services.settings ? m_services.settings : SettingsStore::instance();
-}
-
-SteamManager *NerevManager::steam() const
-{
-    return m_services.steam ? m_services.steam : SteamManager::instance();
-}
-
-AdbManger *NerevManager::adb() const
-{
-    return m_services.adb ? m_services.adb : AdbManger::instance();
-}
-
-SysManager *NerevManager::sys() const
-{
-    return m_services.sys ? m_services.sys : SysManager::instance();
-}
-
-SystemInfo *NerevManager::system() const
-{
-    return m_services.system ? m_services.system : SystemInfo::instance();
-}
-
-HttpManager *NerevManager::http() const
-{
-    return m_services.http ? m_services.http : HttpManager::instance();
-}
-
 void NerevManager::report(const QString &eventId, const QJsonObject &extraData)
 {
     http()->report(eventId, extraData);
@@ -219,7 +187,7 @@ void NerevManager::updateSystemInfo()
     emit systemInfoChange();
     m_gpuNames = gpuText;
     m_cpuName = cpu;
-    emit pcHardwareChange();
+    judgeHardware();
 }
 
 QString NerevManager::systemInfo() const
@@ -232,25 +200,36 @@ QString NerevManager::simplySystemInfo() const
     return compactJson(m_simplySystemInfo);
 }
 
-// Evaluated on every read, with an analytics event each time.
-NerevManager::HardwareState NerevManager::pcHardware()
+// The verdict from the facts: the operating system, the processor and
+// graphics against the GPU table. Emitted (and announced) on every judgment,
+// so a page that reads it again learns of a new table.
+void NerevManager::judgeHardware()
 {
+    if (m_systemInfo.isEmpty())
+        return;
     HardwareState state = NotCanRun;
     // The major version: "10" on Windows 10; "22.04" reads 22.
     const int major = QSysInfo::productVersion().section(QLatin1Char('.'), 0, 0).toInt();
-    if (major < 10) {
+    if (major < 10)
         qCritical() << "system not match";
-    } else if (settings()->hardwareScore(m_cpuName, m_gpuNames) >= 8) {
+    else if (settings()->hardwareScore(m_cpuName, m_gpuNames) >= 8)
         state = AdviceHardware;
-        if (system()->nvidiaDriverOutdated())
-            emit showUpdateGPUPage();
-    } else {
+    else
         qCritical() << "cpu or gpu not match";
-    }
+    m_pcHardware = state;
+    m_gpuDriverOutdated = state == AdviceHardware && system()->nvidiaDriverOutdated();
+    emit pcHardwareChange();
+    // Once the mode that names the page view is set and the pages listen.
+    QTimer::singleShot(0, this, &NerevManager::announceHardware);
+}
+
+void NerevManager::announceHardware()
+{
+    if (m_gpuDriverOutdated)
+        emit showUpdateGPUPage();
     report(m_wired ? QStringLiteral("streamingAssistant_streaming_wiredStreaming_0_0_page_view")
                    : QStringLiteral("streamingAssistant_streaming_wirelessStreaming_0_0_page_view"),
-           QJsonObject { { QStringLiteral("is_available"), state != NotCanRun } });
-    return state;
+           QJsonObject { { QStringLiteral("is_available"), m_pcHardware != NotCanRun } });
 }
 
 QString NerevManager::vrName() const
@@ -269,25 +248,7 @@ QVariant NerevManager::vrLists() const
 
 void NerevManager::reportSteamVrSession(int sec, QString appName, int definitionIndex, bool fps90, bool microphone)
 {
-    QString quality;
-    if (m_wired) {
-        quality = QStringLiteral("Wired");
-    } else {
-        switch (definitionIndex) {
-        case 0:
-            quality = QStringLiteral("High");
-            break;
-        case 1:
-            quality = QStringLiteral("Standard");
-            break;
-        case 2:
-            quality = QStringLiteral("Smooth");
-            break;
-        default:
-            quality = QStringLiteral("Auto");
-            break;
-        }
-    }
+    const QString quality = m_wired ? QStringLiteral("Wired") : QualityTable::analyticsName(definitionIndex);
     report(QStringLiteral("streamingAssistant_steamvr_0_0_0_module_pend"),
            QJsonObject { { QStringLiteral("duration"), sec },
                          { QStringLiteral("streamingApp"), appName },

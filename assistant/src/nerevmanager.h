@@ -41,9 +41,10 @@ class VRListModel;
 // SequenceQueue: their pauses are timers and the SteamVR stop runs on a worker
 // thread, so the window never stops responding.
 //
-// nerevmanager.cpp: surface, construction, destruction, system information;
-// nerevmanager_connection.cpp: mode switching, refresh, connect;
-// nerevmanager_quality.cpp: the quality settings flow.
+// nerevmanager.cpp: surface, construction, destruction, system information
+// and the hardware verdict; nerevmanager_connection.cpp: mode switching, the
+// start of the machinery, connect; nerevmanager_tick.cpp: what happens on a
+// tick; nerevmanager_quality.cpp: the quality settings flow.
 class NerevManager : public QObject
 {
     Q_OBJECT
@@ -81,14 +82,14 @@ public:
     enum SteamState { Pass = 0, NoneSteam = 1, NoneSteamVR = 2, SteamVRForbid = 3 };
     Q_ENUM(SteamState)
 
-    // The objects the controller drives. A null pointer means the process-wide
-    // object (created on first use); tests give their own, so that every test
-    // has its own settings folder, process names, control port and adb.
+    // The objects the controller drives, made by main (tests give their own,
+    // so that every test has its own settings folder, process names, control
+    // port and adb). All are required.
     struct Services {
         SettingsStore *settings = nullptr;
         SteamManager *steam = nullptr;
         AdbManger *adb = nullptr;
-        SysManager *sys = nullptr;
+        SysManager *sys = nullptr;  // started by the first mode choice
         SystemInfo *system = nullptr;
         HttpManager *http = nullptr;
         // The power supply; the system's answer unless a test plays one.
@@ -114,14 +115,20 @@ public:
         int exitPauseMs = 1000;       // after SteamVR's stop at exit
     };
 
-    explicit NerevManager(QObject *parent = nullptr);
+    // How long each toast stays, in milliseconds.
+    static constexpr int kToastMs = 2000;
+    static constexpr int kModeRestartToastMs = 13000;
+    static constexpr int kQualityRestartToastMs = 15000;
+    static constexpr int kSteamLoginToastMs = 15000;
+    static constexpr int kSteamStartingToastMs = 5000;
+
     NerevManager(const Services &services, const Timing &timing, QObject *parent = nullptr);
     ~NerevManager() override;
 
     // Properties.
     QString systemInfo() const;
     QString simplySystemInfo() const;
-    HardwareState pcHardware();
+    HardwareState pcHardware() const { return m_pcHardware; }
     SteamState steamState() const { return static_cast<SteamState>(m_steamState); }
     QString vrName() const;
     bool vrIsConnect() const { return m_vrIsConnect; }
@@ -175,6 +182,12 @@ public:
 
     // A sequence (refresh, connect, restart, wait for Steam) is under way.
     bool sequenceRunning() const { return m_sequences.busy(); }
+    // A mode choice was applied a moment ago; further ones are refused.
+    bool modeChoiceBlocked() const { return m_switching; }
+
+    // Judges the PC again from its processor, graphics and the GPU table
+    // (after a new table arrived); nothing before the PC is known.
+    void judgeHardware();
 
 signals:
     void systemInfoChange();
@@ -183,10 +196,7 @@ signals:
     void vrListsChange();
     void vrIsConnectChange();
     void handleEvent();
-    void sendMsg();
     void av1AvailableChanged();
-    void widthIndexChanged();
-    void heightIndexChanged();
     void showToast(QString tips, int duration = 2000);
     void showPowerTip();
     void closePowerTip();
@@ -200,7 +210,6 @@ signals:
     void showUseProtPage(QString names);
     void haslaunchSteamVRChange();
     void haslaunchSteamChange();
-    void connectVRSignal();
     void wiredChange();
 
 public slots:
@@ -216,19 +225,36 @@ private:
     void updateSystemInfo();
     void reportSteamVrSession(int sec, QString appName, int definitionIndex, bool fps90, bool microphone);
     void report(const QString &eventId, const QJsonObject &extraData = QJsonObject());
-    SettingsStore *settings() const;
-    SteamManager *steam() const;
-    AdbManger *adb() const;
-    SysManager *sys() const;
-    SystemInfo *system() const;
-    HttpManager *http() const;
+    void announceHardware();
+    SettingsStore *settings() const { return m_services.settings; }
+    SteamManager *steam() const { return m_services.steam; }
+    AdbManger *adb() const { return m_services.adb; }
+    SysManager *sys() const { return m_services.sys; }
+    SystemInfo *system() const { return m_services.system; }
+    HttpManager *http() const { return m_services.http; }
 
     // nerevmanager_connection.cpp
     void applyMode(bool wired, SequenceQueue::Done done);
+    void finishMode(bool wired);
     void init();
+    void startSteamAndSteamVr();
+    void startControlServer();
     void waitForSteam(int waitsMade, SequenceQueue::Done done);
     void checkSteamState();
+
+    // nerevmanager_tick.cpp: what happens on a tick, as named checks.
     void runTick(SequenceQueue::Done done);
+    void checkPower();
+    bool checkSteamVr();
+    void checkAudio();
+    void refreshWiredHeadset(bool vrRunning);
+    void checkNetworkProfile();
+    void refreshWirelessHeadsets();
+    void handleFirstList(const QVector<HmdInfo> &list);
+    void followListedHeadsets(const QVector<HmdInfo> &list);
+    void adoptConnectedHeadset(const HmdInfo &entry);
+
+    // nerevmanager_connection.cpp
     void beginConnect(const QString &name, const QString &ip, bool vrState, SequenceQueue::Done done);
     void finishConnect(const QString &name, const QString &ip);
     void scheduleFollowUp();
@@ -238,13 +264,14 @@ private:
     void unlockRestart(bool held);
     void onDeviceConnect(bool connect, QString sn);
     void onAdbTip();
-    bool onMainsPower() const;
 
     // The controller's state.
     bool m_switching = false;
     QJsonArray m_systemInfo;
     QJsonArray m_simplySystemInfo;
     int m_steamState = NoneSteam;
+    HardwareState m_pcHardware = NotCanRun;
+    bool m_gpuDriverOutdated = false;
     VRListModel *m_vrListModel = nullptr;
     QString m_connectedName;
     QString m_connectedIp;

@@ -1,7 +1,7 @@
 // The moving half of the controller: the choice between wired and wireless
-// streaming, the one-time start of the streaming machinery, the periodic
-// refresh ("what happens on a tick": timerEvent, runTick, refreshState) and
-// the connection of the streamer to a chosen headset.
+// streaming, the one-time start of the streaming machinery, SteamVR's
+// restarts and the connection of the streamer to a chosen headset. What
+// happens on a tick is in nerevmanager_tick.cpp.
 #include "nerevmanager.h"
 
 #include "adbmanger.h"
@@ -23,7 +23,7 @@ using Done = SequenceQueue::Done;
 void NerevManager::setWiredOrWireless(bool wired)
 {
     if (m_switching) {
-        emit showToast(QObject::tr("切换模式中，请稍后再试"), 2000);
+        emit showToast(QObject::tr("切换模式中，请稍后再试"), kToastMs);
         return;
     }
     qInfo() << "setwired ";
@@ -52,61 +52,89 @@ void NerevManager::applyMode(bool wired, Done done)
     const bool hdr = store->hdr();
     qInfo() << "setwired m_timeId";
 
-    auto finish = [this, wired, done] {
-        qInfo().noquote().nospace() << "setWiredOrWireless start: " << wired;
-        settings()->setWiredOrWireless(wired ? 1 : 2);
-        if (wired != m_wired) {
-            m_wired = wired;
-            emit wiredChange();
-            if (wired) {
-                adb()->pollDevices();
-            } else {
-                m_connectedName.clear();
-                m_autoConnectDone = false;
-                adb()->killAdb();
-            }
-        }
-        QTimer::singleShot(m_timing.switchBlockMs, this, [this] { m_switching = false; });
-        qInfo() << "setwired end";
-        done();
-    };
-
     if (m_timeId == 0) {
         // First application in this process: start the machinery.
         store->applyEffects(definition, fps, encode, audio, wired, tenBit, fullRange, hdr);
         init();
-        finish();
+        finishMode(wired);
+        done();
     } else if (wired != m_wired) {
-        emit showToast(QObject::tr("正在重启，请稍候"), 13000);
+        emit showToast(QObject::tr("正在重启，请稍候"), kModeRestartToastMs);
         const bool held = lockRestart();
         stopSteamVrThen([=] {
             m_sequences.wait(m_timing.rewritePauseMs, [=] {
                 settings()->applyEffects(definition, fps, encode, audio, wired, tenBit, fullRange, hdr);
                 scheduleSteamVrStart();
                 unlockRestart(held);
-                finish();
+                finishMode(wired);
+                done();
             });
         });
     } else {
-        finish();
+        finishMode(wired);
+        done();
     }
+}
+
+void NerevManager::finishMode(bool wired)
+{
+    qInfo().noquote().nospace() << "setWiredOrWireless start: " << wired;
+    settings()->setWiredOrWireless(wired ? SettingsFile::WiredMode : SettingsFile::WirelessMode);
+    if (wired != m_wired) {
+        m_wired = wired;
+        emit wiredChange();
+        if (wired) {
+            adb()->pollDevices();
+        } else {
+            m_connectedName.clear();
+            m_autoConnectDone = false;
+            adb()->killAdb();
+        }
+    }
+    QTimer::singleShot(m_timing.switchBlockMs, this, [this] { m_switching = false; });
+    qInfo() << "setwired end";
 }
 
 void NerevManager::init()
 {
     updateSystemInfo();
+    startControlServer();
+    startSteamAndSteamVr();
+    qInfo() << "checkSteam end";
+    m_timeId = startTimer(m_timing.tickMs, Qt::CoarseTimer);
+    m_ticking = true;
+    QTimer::singleShot(m_timing.steamCheckMs, this, [this] { checkSteamState(); });
+    if (m_appDir.contains(QLatin1String("C:/Program Files")) || m_appDir.contains(QLatin1String("C:/Windows"))) {
+        QTimer::singleShot(m_timing.adminToastMs, this, [this] {
+            emit showToast(QObject::tr("请使用管理员权限打开steam，或安装此程序到非系统目录"), kToastMs);
+        });
+    }
+    qInfo() << "init end";
+}
+
+// The streamer reports to the control server from now on; another program
+// on its port: keep trying until it is gone.
+void NerevManager::startControlServer()
+{
     SysManager *server = sys();
+    if (!server->isListening() && !server->start())
+        server->keepTryingToStart(SysManager::kRetryInterval);
     if (m_firewallRegistrationDue) {
         server->requestFirewallRegistration();
         m_firewallRegistrationDue = false;
     }
+}
+
+// SteamVR at once when Steam runs; otherwise Steam, and SteamVR after the wait for it.
+void NerevManager::startSteamAndSteamVr()
+{
     SteamManager *steamManager = steam();
     const bool steamMissing = !steamManager->steamInstalled();
     if (!steamManager->isSteamRunning()) {
         steamManager->startSteam();
         QTimer::singleShot(m_timing.steamWaitStartMs, this, [this] {
             m_sequences.enqueue(QStringLiteral("wait for Steam"), [this](Done done) {
-                emit showToast(QObject::tr("steam启动中，请勿操作"), 5000);
+                emit showToast(QObject::tr("steam启动中，请勿操作"), kSteamStartingToastMs);
                 m_sequences.wait(m_timing.steamFirstWaitMs, [this, done] { waitForSteam(0, done); });
             });
         });
@@ -117,16 +145,6 @@ void NerevManager::init()
         m_steamState = steamMissing ? NoneSteam : Pass;
         emit steamStateChange();
     }
-    qInfo() << "checkSteam end";
-    m_timeId = startTimer(m_timing.tickMs, Qt::CoarseTimer);
-    m_ticking = true;
-    QTimer::singleShot(m_timing.steamCheckMs, this, [this] { checkSteamState(); });
-    if (m_appDir.contains(QLatin1String("C:/Program Files")) || m_appDir.contains(QLatin1String("C:/Windows"))) {
-        QTimer::singleShot(m_timing.adminToastMs, this, [this] {
-            emit showToast(QObject::tr("请使用管理员权限打开steam，或安装此程序到非系统目录"), 2000);
-        });
-    }
-    qInfo() << "init end";
 }
 
 // Looks for Steam until it runs or the waits are used up; SteamVR is started
@@ -202,14 +220,14 @@ void NerevManager::stopSteam()
 void NerevManager::launchSteam(bool isVR)
 {
     if (!isVR)
-        emit showToast(QObject::tr("正在登录steam，请稍等"), 15000);
+        emit showToast(QObject::tr("正在登录steam，请稍等"), kSteamLoginToastMs);
     m_sequences.enqueue(isVR ? QStringLiteral("launch SteamVR") : QStringLiteral("launch Steam"),
                         [this, isVR](Done done) {
                             if (isVR) {
                                 steam()->startSteamVR();
                                 m_haslaunchSteamVR = true;
                                 emit haslaunchSteamVRChange();
-                                emit showToast(QObject::tr("正在准备打开或者安装SteamVR,确保已登录steam"), 2000);
+                                emit showToast(QObject::tr("正在准备打开或者安装SteamVR,确保已登录steam"), kToastMs);
                             } else {
                                 steam()->startSteam();
                                 // The field follows at the next state check.
@@ -217,144 +235,6 @@ void NerevManager::launchSteam(bool isVR)
                             }
                             done();
                         });
-}
-
-// ---- What happens on a tick
-
-void NerevManager::timerEvent(QTimerEvent *event)
-{
-    if (event->timerId() != m_timeId || !m_ticking) {
-        QObject::timerEvent(event);
-        return;
-    }
-    // A tick due while a sequence runs comes after it, once, as a timer's
-    // tick does after a busy spell.
-    if (m_tickQueued)
-        return;
-    m_tickQueued = true;
-    m_sequences.enqueue(QStringLiteral("refresh"), [this](Done done) {
-        m_tickQueued = false;
-        runTick(done);
-    });
-}
-
-void NerevManager::runTick(Done done)
-{
-    if (!m_ticking || m_skipNextTick) {
-        m_skipNextTick = false;
-        done();
-        return;
-    }
-    if (m_wired)
-        sys()->sendWiredConnect(true);
-    else
-        sys()->requestHmdInfo();
-    // The streamer's answer comes in on the control socket's worker meanwhile.
-    m_sequences.wait(m_timing.answerPauseMs, [this, done] {
-        emit handleEvent();
-        done();
-    });
-}
-
-bool NerevManager::onMainsPower() const
-{
-    const platform::PowerStatus status = m_services.powerStatus();
-    return status.known && status.acLine == platform::AcLine::Online;
-}
-
-void NerevManager::refreshState()
-{
-    if (!onMainsPower()) {
-        if (!m_powerTipShown) {
-            m_powerTipShown = true;
-            emit showPowerTip();
-        }
-    } else if (m_powerTipShown) {
-        m_powerTipShown = false;
-        emit closePowerTip();
-    }
-
-    checkSteamState();
-    const bool vrRunning = steam()->isSteamVrRunning();
-    if (vrRunning != m_haslaunchSteamVR) {
-        m_haslaunchSteamVR = vrRunning;
-        emit haslaunchSteamVRChange();
-    }
-    if (!m_haslaunchSteam && !vrRunning)
-        return;
-
-    if (!system()->audioIsStereo())
-        emit showToast(QObject::tr("当前无音频设备或音频设备是多声道，请切换成双声道模式或者切换双声道音频设备"), 2000);
-
-    if (m_wired) {
-        system()->setDeviceSN(m_deviceSn);
-        m_vrIsConnect = sys()->isDeviceConnected() && vrRunning;
-        emit vrIsConnectChange();
-        adb()->pollDevices();
-        emit showVrList(m_vrIsConnect, m_userDisconnected);
-        return;
-    }
-
-    if (m_checkNetworkProfile && system()->networkCategory().contains(QLatin1String("Public"))) {
-        emit showNetWorkSetting();
-        m_checkNetworkProfile = false;
-    }
-    m_deviceSn = sys()->deviceId();
-    system()->setDeviceSN(m_deviceSn);
-    const QVector<HmdInfo> list = sys()->hmdInfoList();
-    m_vrListModel->updateList(list, m_recentList);
-
-    const QString oldName = m_connectedName;
-    m_connectedName.clear();
-    m_connectedIp.clear();
-    // The connects below find no connected headset (cleared just now), so
-    // they complete here without a pause.
-    const Done nothingMore = [] {};
-    if (!m_autoConnectDone) {
-        if (list.size() == 1 && !list.first().ip.isEmpty() && !list.first().connected) {
-            m_autoConnectDone = true;
-            qInfo() << "vr first connect";
-            beginConnect(list.first().name, list.first().ip, true, nothingMore);
-        } else if (list.size() > 1) {
-            m_autoConnectDone = true;
-            emit showMoreHMD();
-        } else if (list.size() == 1 && list.first().connected && !list.first().name.isEmpty()) {
-            // Already connected (the streamer linked it on its own): nothing
-            // now, and from the next refresh on the reconnection rule below
-            // adopts it. Left waiting, it would never show as connected.
-            m_autoConnectDone = true;
-        }
-    } else if (!m_userDisconnected) {
-        for (const HmdInfo &entry : list) {
-            if (entry.connected) {
-                qInfo().noquote() << "vr reconnect sn from: " + m_connectedName + " to " + entry.name;
-                m_connectedName = entry.name;
-                m_deviceSn = entry.name;
-                const bool changed = settings()->setDeviceSn(entry.name);
-                m_connectedIp = entry.ip;
-                m_targetName = entry.name;
-                if (changed) {
-                    emit av1AvailableChanged();
-                    emit effectChange();
-                }
-                break;
-            }
-            if (!m_targetName.isEmpty() && m_targetName == entry.name) {
-                qInfo().noquote() << "vr reconnect: " + m_targetName;
-                m_targetName.clear();
-                beginConnect(entry.name, entry.ip, true, nothingMore);
-                break;
-            }
-        }
-    }
-    emit showVrList(!m_connectedName.isEmpty(), m_userDisconnected);
-    // Also when the flag still holds the wired mode's answer: after a switch
-    // to wireless the name was already cleared, so it would not change here.
-    const bool connected = !m_connectedName.isEmpty();
-    if (m_connectedName != oldName || m_vrIsConnect != connected) {
-        m_vrIsConnect = connected;
-        emit vrIsConnectChange();
-    }
 }
 
 // ---- Connecting a headset
@@ -440,7 +320,7 @@ void NerevManager::onDeviceConnect(bool connect, QString sn)
 void NerevManager::onAdbTip()
 {
     if (m_wired)
-        emit showToast(QObject::tr("设备连接失败，请插拔眼镜再试"), 2000);
+        emit showToast(QObject::tr("设备连接失败，请插拔眼镜再试"), kToastMs);
 }
 
 void NerevManager::shutdownADB()

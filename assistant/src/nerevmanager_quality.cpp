@@ -81,7 +81,7 @@ bool NerevManager::nvidiaAvailable() const
 void NerevManager::setEffects(int definition, int fps, int encodType, bool audiostatus, bool tenbit, bool fullRange,
                               bool Hdr)
 {
-    emit showToast(QObject::tr("steamVR重启设置中，请勿操作"), 15000);
+    emit showToast(QObject::tr("steamVR重启设置中，请勿操作"), kQualityRestartToastMs);
     m_sequences.enqueue(QStringLiteral("quality change"), [=](SequenceQueue::Done done) {
         const bool held = lockRestart();
         stopSteamVrThen([=] {

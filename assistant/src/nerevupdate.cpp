@@ -100,7 +100,7 @@ QString NerevUpdate::version()
 void NerevUpdate::downloadTable()
 {
     QNetworkReply* reply = m_manager->get(cloudRequest(QUrl(cloudBaseUrl() + kTablePath)));
-    connect(reply, &QNetworkReply::finished, this, [reply]() {
+    connect(reply, &QNetworkReply::finished, this, [this, reply]() {
         reply->deleteLater();
         const QString target = QDir::currentPath() + "/compare.json";
         bool stored = false;
@@ -121,8 +121,11 @@ void NerevUpdate::downloadTable()
                 }
             }
         }
-        if (!stored)
+        if (!stored) {
             qInfo() << "down compare.json fail";
+            return;
+        }
+        emit tableStored();
     });
 }
 

@@ -36,6 +36,8 @@ signals:
     void updateSignal(QString note, bool isForce);
     void processStatus(float val);
     void downExeFinish();
+    // A new GPU table replaced "./compare.json".
+    void tableStored();
 
 private:
     void downloadTable();

@@ -19,7 +19,9 @@ const std::string kHello = "Hello";
 const std::string kHelloReply = "HHHH, You can see me!\n";
 const std::string kRegisterFirewall = "RegisterFireWall";
 
-int portFromEnvironment()
+} // namespace
+
+int SysManager::portFromEnvironment()
 {
     const char *text = std::getenv("OSTREL_CONTROL_PORT");
     if (!text || !*text)
@@ -31,25 +33,6 @@ int portFromEnvironment()
         return -1;
     }
     return static_cast<int>(value);
-}
-} // namespace
-
-SysManager *SysManager::instance()
-{
-    // SteamManager comes first: created on this, the GUI thread, before the
-    // worker can ask it for a restart, and destroyed only after the worker
-    // has stopped.
-    SteamManager::instance();
-    static std::unique_ptr<SysManager> manager = [] {
-        std::unique_ptr<SysManager> created(new SysManager(portFromEnvironment()));
-        // Another program on the port: the streamer has no server to report
-        // to until it is gone, so keep trying.
-        if (!created->start())
-            created->keepTryingToStart(kRetryInterval);
-        qInfo() << "This is the construction of singleton";
-        return created;
-    }();
-    return manager.get();
 }
 
 SysManager::SysManager(int port, const char *bindAddress)

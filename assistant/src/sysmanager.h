@@ -39,9 +39,9 @@ public:
     // holds the port.
     static constexpr std::chrono::milliseconds kRetryInterval { 5000 };
 
-    // The process-wide server, started on first use. The environment variable
-    // OSTREL_CONTROL_PORT replaces port 9932 (for tests and parallel runs).
-    static SysManager *instance();
+    // The program's port: 9932, or the environment variable
+    // OSTREL_CONTROL_PORT (for tests and parallel runs); -1 means 9932.
+    static int portFromEnvironment();
 
     // `port` below 1 means 9932, a null `bindAddress` means "127.0.0.1".
     explicit SysManager(int port = -1, const char *bindAddress = nullptr);

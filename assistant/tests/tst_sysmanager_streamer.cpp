@@ -33,7 +33,7 @@ private slots:
     void streamerKilledAndRestarted();
     void signalsLoadedThroughSharedBlock();
     void rawLinesFromStandardInput();
-    void environmentPortForTheSingleObject();
+    void environmentPortForTheProgramsServer();
 
 private:
     bool startSimulator(const QStringList &extra);
@@ -250,26 +250,21 @@ void TstSysManagerStreamer::rawLinesFromStandardInput()
     QTRY_VERIFY(!m_server->hasClient());
 }
 
-void TstSysManagerStreamer::environmentPortForTheSingleObject()
+void TstSysManagerStreamer::environmentPortForTheProgramsServer()
 {
-    // The single object brings SteamManager (and the settings) with it: keep
-    // their files and names to this run. Constructed before them, the folder
-    // outlives them at exit.
-    static QTemporaryDir home;
-    const QByteArray suffix = QByteArray::number(QCoreApplication::applicationPid());
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("OSTREL_USER_DIR", (home.path() + "/user").toUtf8());
-    qputenv("OSTREL_SHARED_BLOCK", "ostrel_test_sysmanager_" + suffix);
-    qputenv("OSTREL_SHARED_MUTEX", "ostrel_test_sysmanager_mutex_" + suffix);
+    qputenv("OSTREL_CONTROL_PORT", "not a port");
+    QCOMPARE(SysManager::portFromEnvironment(), -1);
+    qputenv("OSTREL_CONTROL_PORT", "70000");
+    QCOMPARE(SysManager::portFromEnvironment(), -1);
     const int port = freeLoopbackPort();
     qputenv("OSTREL_CONTROL_PORT", QByteArray::number(port));
-    SysManager *single = SysManager::instance();
-    QCOMPARE(single, SysManager::instance());
-    QVERIFY(single->isListening());
-    QCOMPARE(single->port(), port);
+    SysManager server(SysManager::portFromEnvironment());
+    QVERIFY(server.start());
+    QCOMPARE(server.port(), port);
     m_port = port;
     QVERIFY(startSimulator({ "--no-shared-block", "--headset", "Solo;10.1.1.1;false" }));
-    QTRY_COMPARE(single->hmdInfoList().value(0).name, QStringLiteral("Solo"));
+    QTRY_COMPARE(server.hmdInfoList().value(0).name, QStringLiteral("Solo"));
+    qunsetenv("OSTREL_CONTROL_PORT");
 }
 
 QTEST_GUILESS_MAIN(TstSysManagerStreamer)
