@@ -18,7 +18,6 @@
 #include "cloudserverprocess.h"
 #include "controlclient.h"
 #include "fakesteam.h"
-#include "logcapture.h"
 #include "platform/paths.h"
 
 #include <QDir>
@@ -225,21 +224,25 @@ public:
         return controller.get();
     }
 
+    // The block of further mode choices after the last one is over.
+    bool modeBlockOver(NerevManager *nerev)
+    {
+        return QTest::qWaitFor([nerev] { return !nerev->modeChoiceBlocked(); }, 15000 + timing.switchBlockMs);
+    }
+
     // A stored wireless mode applied at construction with Steam running, then
     // SteamVR up and the mode's block over. Null when that does not happen.
     NerevManager *settledWireless(const QStringList &streamerArgs = {})
     {
         if (!storeMode(2) || !startSteamClient() || (!streamerArgs.isEmpty() && !startStreamer(streamerArgs)))
             return nullptr;
-        LogCapture log;
         NerevManager *nerev = makeController();
         if (!QTest::qWaitFor([this] { return steamVrRunning(); }, 5000))
             return nullptr;
-        // The stored mode's application blocks further choices from its end
-        // on, which on a busy machine can come well after SteamVR's start.
-        if (!QTest::qWaitFor([&log] { return log.contains(QStringLiteral("setwired end")); }, 15000))
+        // The stored mode's application blocks further choices until a while
+        // after its end, which on a busy machine can come well after SteamVR's start.
+        if (!modeBlockOver(nerev))
             return nullptr;
-        QTest::qWait(timing.switchBlockMs + 250);
         return settle() ? nerev : nullptr;
     }
 

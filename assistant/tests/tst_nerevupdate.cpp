@@ -128,8 +128,11 @@ private slots:
         offerVersion("1.1.16");
         NerevUpdate update;
         QSignalSpy replies(managerOf(update), &QNetworkAccessManager::finished);
+        QSignalSpy stored(&update, &NerevUpdate::tableStored);
         QTRY_VERIFY_WITH_TIMEOUT(replies.count() >= 2, 10000);
         QCOMPARE(readFile("compare.json"), kTable);
+        // The controller judges the PC again when told.
+        QCOMPARE(stored.count(), 1);
         // The settings store grades the PC with the table just downloaded.
         SettingsStore store(m_work->filePath("settings"));
         QCOMPARE(store.hardwareScore("Intel(R) Core(TM) i7-9700 CPU @ 3.00GHz", "NVIDIA GeForce RTX 4090"), 12);
@@ -166,10 +169,12 @@ private slots:
         LogCapture log;
         NerevUpdate update;
         QSignalSpy replies(managerOf(update), &QNetworkAccessManager::finished);
+        QSignalSpy stored(&update, &NerevUpdate::tableStored);
         QTRY_VERIFY_WITH_TIMEOUT(replies.count() >= 2, 10000);
         QCOMPARE(readFile("compare.json"), old);
+        QCOMPARE(stored.count(), 0);
+        // Why it failed: the line support reads.
         QVERIFY(log.contains(logged));
-        QVERIFY(log.contains("down compare.json fail"));
         QCOMPARE(m_server->requestCount("/elsewhere"), 0);
     }
 
@@ -178,13 +183,11 @@ private slots:
         offerVersion("1.1.17", m_server->baseUrl() + "/download/OSTREL_Setup_1.1.17.sh", "修复连接/n提升画质", 1);
         m_server->setRule("/download/OSTREL_Setup_1.1.17.sh", {{"mode", "slow"}, {"chunks", 8}, {"delayMs", 30}});
 
-        LogCapture log;
         NerevUpdate update;
         QSignalSpy progress(&update, &NerevUpdate::processStatus);
         QSignalSpy offered(&update, &NerevUpdate::updateSignal);
         QSignalSpy finished(&update, &NerevUpdate::downExeFinish);
         QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
-        QVERIFY(log.contains("start update"));
 
         QVERIFY2(progress.count() >= 2, qPrintable(QString::number(progress.count())));
         float previous = 0.0f;
@@ -235,7 +238,6 @@ private slots:
     {
         QFETCH(QString, offered);
         offerVersion(offered, m_server->baseUrl() + "/download/OSTREL_Setup_1.1.17.sh");
-        LogCapture log;
         NerevUpdate update;
         QSignalSpy replies(managerOf(update), &QNetworkAccessManager::finished);
         QSignalSpy signalled(&update, &NerevUpdate::updateSignal);
@@ -244,7 +246,6 @@ private slots:
         QTest::qWait(50);
         QCOMPARE(signalled.count(), 0);
         QCOMPARE(finished.count(), 0);
-        QVERIFY(!log.contains("start update"));
         QCOMPARE(m_server->requestCount("/download/OSTREL_Setup_1.1.17.sh"), 0);
         QVERIFY(!update.setup());
     }
