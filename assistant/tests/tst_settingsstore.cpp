@@ -171,26 +171,38 @@ private slots:
         QCOMPARE(again.currentId(), QString("KY1"));
     }
 
-    void firstLoadRules_data()
+    // The first load takes the model asked for and the stored id together;
+    // later loads the model alone (or the id alone without useModel).
+    void loadRules_data()
     {
+        QTest::addColumn<bool>("later");
         QTest::addColumn<QString>("lastSn");
         QTest::addColumn<bool>("useModel");
         QTest::addColumn<int>("model");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("KY id beats model 3") << "KY123" << true << 3 << "KY";
-        QTest::newRow("model 2 beats KX id") << "KX123" << true << 2 << "KY";
-        QTest::newRow("model 1 with KZ id") << "KZ123" << true << 1 << "KX";
-        QTest::newRow("KX id, model 3") << "KX123" << true << 3 << "KX";
-        QTest::newRow("unknown id, model 0") << "AB" << true << 0 << "KX";
-        QTest::newRow("unknown id, model 3") << "AB" << true << 3 << "KZ";
-        QTest::newRow("id rule KY") << "KY1" << false << 3 << "KY";
-        QTest::newRow("id rule KZ") << "KZ1" << false << 1 << "KZ";
-        QTest::newRow("id rule lower case kz") << "kz1" << false << 3 << "KX";
-        QTest::newRow("id rule empty id") << "" << false << 3 << "KX";
+        QTest::newRow("first: KY id beats model 3") << false << "KY123" << true << 3 << "KY";
+        QTest::newRow("first: model 2 beats KX id") << false << "KX123" << true << 2 << "KY";
+        QTest::newRow("first: model 1 with KZ id") << false << "KZ123" << true << 1 << "KX";
+        QTest::newRow("first: KX id, model 3") << false << "KX123" << true << 3 << "KX";
+        QTest::newRow("first: unknown id, model 0") << false << "AB" << true << 0 << "KX";
+        QTest::newRow("first: unknown id, model 3") << false << "AB" << true << 3 << "KZ";
+        QTest::newRow("first: id rule KY") << false << "KY1" << false << 3 << "KY";
+        QTest::newRow("first: id rule KZ") << false << "KZ1" << false << 1 << "KZ";
+        QTest::newRow("first: id rule lower case kz") << false << "kz1" << false << 3 << "KX";
+        QTest::newRow("first: id rule empty id") << false << "" << false << 3 << "KX";
+        QTest::newRow("later: KY id, model 3 now gives KZ") << true << "KY123" << true << 3 << "KZ";
+        QTest::newRow("later: model 1") << true << "KY123" << true << 1 << "KX";
+        QTest::newRow("later: model 2") << true << "KZ123" << true << 2 << "KY";
+        QTest::newRow("later: model 0") << true << "KY123" << true << 0 << "KZ";
+        QTest::newRow("later: id KY") << true << "KY1" << false << 0 << "KY";
+        QTest::newRow("later: id KZ") << true << "KZ1" << false << 0 << "KZ";
+        QTest::newRow("later: id lower case") << true << "kz1" << false << 0 << "KX";
+        QTest::newRow("later: id empty") << true << "" << false << 0 << "KX";
     }
 
-    void firstLoadRules()
+    void loadRules()
     {
+        QFETCH(bool, later);
         QFETCH(QString, lastSn);
         QFETCH(bool, useModel);
         QFETCH(int, model);
@@ -199,35 +211,8 @@ private slots:
         writeText(setJson(), QStringLiteral(R"({"KX": {"codec": "KX"}, "KY": {"codec": "KY"}, "KZ": {"codec": "KZ"},
                                                "lastSn": "%1"})").arg(lastSn).toUtf8());
         SettingsStore store(m_dir.path());
-        QCOMPARE(store.load(useModel, model).value("codec").toString(), expected);
-    }
-
-    void laterLoadRules_data()
-    {
-        QTest::addColumn<QString>("lastSn");
-        QTest::addColumn<bool>("useModel");
-        QTest::addColumn<int>("model");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("KY id, model 3 now gives KZ") << "KY123" << true << 3 << "KZ";
-        QTest::newRow("model 1") << "KY123" << true << 1 << "KX";
-        QTest::newRow("model 2") << "KZ123" << true << 2 << "KY";
-        QTest::newRow("model 0") << "KY123" << true << 0 << "KZ";
-        QTest::newRow("id KY") << "KY1" << false << 0 << "KY";
-        QTest::newRow("id KZ") << "KZ1" << false << 0 << "KZ";
-        QTest::newRow("id lower case") << "kz1" << false << 0 << "KX";
-        QTest::newRow("id empty") << "" << false << 0 << "KX";
-    }
-
-    void laterLoadRules()
-    {
-        QFETCH(QString, lastSn);
-        QFETCH(bool, useModel);
-        QFETCH(int, model);
-        QFETCH(QString, expected);
-        writeText(setJson(), QStringLiteral(R"({"KX": {"codec": "KX"}, "KY": {"codec": "KY"}, "KZ": {"codec": "KZ"},
-                                               "lastSn": "%1"})").arg(lastSn).toUtf8());
-        SettingsStore store(m_dir.path());
-        store.load(false, 3);
+        if (later)
+            store.load(false, 3);
         QCOMPARE(store.load(useModel, model).value("codec").toString(), expected);
     }
 
