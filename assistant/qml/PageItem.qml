@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import NerevManager 1.0
 import "common"
 
 // The headset card: the connection steps for the mode, or the list of the
@@ -30,46 +31,45 @@ CardFrame {
         return nerev.vrLists ? nerev.vrLists.rowCount() : 0
     }
 
-    // One state row per case: stop button, list or details, status icon and
-    // text, mask (undefined: unchanged).
-    function applyState(stop, list, icon, text, mask) {
-        stopVisible = stop
-        showList = list
-        statusIcon = icon
-        statusText = text
-        if (mask !== undefined)
-            maskWanted = mask
+    // The texts of the states PageRules names.
+    function stateText(name) {
+        switch (name) {
+        case "connected": return qsTr("已连接，戴上眼镜开始串流吧！")
+        case "connecting": return qsTr("连接中")
+        case "detecting": return qsTr("检测中")
+        case "chooseDevice": return qsTr("请选择设备连接")
+        case "chooseHeadset": return qsTr("请选择眼镜连接")
+        }
+        return qsTr("搜索中")
+    }
+
+    // A state row: stop button, list or details, status icon and text, and
+    // the mask unless the row leaves it as it is.
+    function applyState(state) {
+        stopVisible = state.stop
+        showList = state.list
+        statusIcon = state.icon === "success" ? successIcon : state.icon === "warning" ? warningIcon : ""
+        statusText = stateText(state.text)
+        if (state.mask !== undefined)
+            maskWanted = state.mask
     }
 
     function applyVrList(isConnect, hasDisConnect) {
-        var connected = qsTr("已连接，戴上眼镜开始串流吧！")
-        if (nerev.wired) {
-            applyState(false, false, isConnect ? successIcon : "",
-                       isConnect ? connected : nerev.hasEnumdevices ? qsTr("连接中") : qsTr("检测中"), isConnect)
-            return
-        }
-        var count = vrCount()
-        if (count === 0)
-            applyState(false, false, "", qsTr("搜索中"), false)
-        else if (count === 1 && isConnect)
-            applyState(true, false, successIcon, connected, true)
-        else if (count === 1 && (hasDisConnect || !nerev.isHasConnectedDevice()))
-            applyState(false, true, warningIcon, qsTr("请选择设备连接"))
-        else if (count === 1)
-            applyState(false, false, "", qsTr("搜索中"), false)
-        else if (isConnect)
-            applyState(true, true, successIcon, connected)
-        else
-            applyState(false, true, warningIcon, qsTr("请选择眼镜连接"))
+        var count = nerev.wired ? 0 : vrCount()
+        // Asked only where it decides, as the controller's list stands now.
+        var hasConnected = !nerev.wired && count === 1 && !isConnect && !hasDisConnect ? nerev.isHasConnectedDevice()
+                                                                                      : false
+        applyState(PageRules.headsetCardState(nerev.wired, count, isConnect, hasDisConnect, nerev.hasEnumdevices,
+                                              hasConnected))
     }
 
     function stopStreaming() {
-        applyState(false, false, "", qsTr("搜索中"), false)
+        applyState({ stop: false, list: false, icon: "", text: "searching", mask: false })
         nerev.connectVR("", "", false)
     }
 
     function connectRow(name, ip) {
-        mainWin.showToast(qsTr("连接设备中，请稍后"))
+        host.showToast(qsTr("连接设备中，请稍后"))
         nerev.connectVR(name, ip, true)
     }
 
@@ -91,8 +91,8 @@ CardFrame {
         objectName: "stopButton"
         minimumWidth: 180
         minimumHeight: 36
-        color: "#FFFFFF"
-        textColor: utils.accentColor
+        color: Theme.white
+        textColor: Theme.accent
         pixelSize: 18
         text: qsTr("停止串流")
         visible: vrCard.stopVisible
@@ -124,7 +124,7 @@ CardFrame {
                 width: 360
                 height: Math.max(isRecent ? 66 : 60, idColumn.height + 16)
                 radius: 8
-                color: utils.nerev_itemcolor
+                color: Theme.row
 
                 Column {
                     id: idColumn
@@ -134,15 +134,15 @@ CardFrame {
 
                     Text {
                         objectName: "vrRowId"
-                        text: utils.shortVrId(vrName)
-                        color: "#FFFFFF"
+                        text: PageRules.shortVrId(vrName)
+                        color: Theme.text
                         font.pixelSize: 18
                     }
                     Text {
                         objectName: "vrRowRecent"
                         width: parent.width
                         text: qsTr("上次使用")
-                        color: utils.secondaryTextColor
+                        color: Theme.secondaryText
                         wrapMode: Text.Wrap
                         font.pixelSize: 14
                         visible: isRecent
@@ -163,8 +163,8 @@ CardFrame {
                     minimumWidth: vrState ? 112 : 82
                     minimumHeight: 36
                     pixelSize: 16
-                    color: vrState ? "#FFFFFF" : utils.accentColor
-                    textColor: vrState ? utils.accentColor : "#FFFFFF"
+                    color: vrState ? Theme.white : Theme.accent
+                    textColor: vrState ? Theme.accent : Theme.text
                     text: vrState ? qsTr("已连接") : qsTr("连接")
                     visible: !row.connecting
                     onClicked: {
@@ -193,7 +193,7 @@ CardFrame {
         width: Math.max(318, switchText.implicitWidth + 48)
         height: 49
         radius: 45
-        color: "#33343E"
+        color: Theme.switchPill
         anchors.bottom: parent.bottom
         anchors.bottomMargin: 30
         visible: vrCard.height > 500
@@ -202,13 +202,13 @@ CardFrame {
             id: switchText
             anchors.centerIn: parent
             text: nerev.wired ? qsTr("切换为无线串流") : qsTr("切换为有线串流")
-            color: "#FFFFFF"
+            color: Theme.text
             font.pixelSize: 18
         }
         MouseArea {
             anchors.fill: parent
             cursorShape: Qt.PointingHandCursor
-            onClicked: mainWin.openSubWin("qrc:/qml/windows/ConfirmPage.qml",
+            onClicked: host.openSubWin("qrc:/qml/windows/ConfirmPage.qml",
                                           { showText: nerev.wired ? qsTr("确定切换为无线串流") : qsTr("确定切换为有线串流") })
         }
     }

@@ -83,7 +83,7 @@ CardFrame {
         width: 360
         height: Math.max(52, noteText.height + 16)
         radius: 8
-        color: utils.fieldColor
+        color: Theme.field
         visible: steamCard.noneSteam
 
         Text {
@@ -92,7 +92,7 @@ CardFrame {
             anchors.verticalCenter: parent.verticalCenter
             width: parent.width - 32
             text: qsTr("<font color=\"#FFFFFF\">未检测</font>到已安装的Steam时，请<font color=\"#FFFFFF\">手动启动</font>")
-            color: utils.secondaryTextColor
+            color: Theme.secondaryText
             wrapMode: Text.Wrap
             font.pixelSize: 18
         }
@@ -101,7 +101,7 @@ CardFrame {
         objectName: "steamHelpLink"
         width: Math.min(implicitWidth, parent.width)
         text: qsTr("Steam VR检测不到设备？")
-        color: utils.accentColor
+        color: Theme.accent
         wrapMode: Text.Wrap
         font.pixelSize: 18
         font.underline: true

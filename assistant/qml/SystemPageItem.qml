@@ -27,11 +27,11 @@ CardFrame {
 
     iconSource: "qrc:/res/image/nerev_pc.png"
     title: qsTr("PC配置")
-    titleColor: checked && !canRun ? utils.errorColor : "#FFFFFF"
+    titleColor: checked && !canRun ? Theme.error : Theme.text
     statusText: qsTr("检测中")
     detailsHeading: qsTr("PC说明")
     border.width: checked && !canRun ? 1 : 0
-    border.color: utils.errorColor
+    border.color: Theme.error
     indicator.looptime: 1
 
     Connections {
@@ -42,7 +42,7 @@ CardFrame {
     }
 
     Repeater {
-        model: utils.parseList(nerev.simplySystemInfo)
+        model: PageRules.parseList(nerev.simplySystemInfo)
         KeyValueItem {
             key: modelData[0]
             value: modelData[1]
@@ -52,7 +52,7 @@ CardFrame {
         objectName: "moreInfoLink"
         width: Math.min(implicitWidth, parent.width)
         text: qsTr("查看更多配置")
-        color: utils.accentColor
+        color: Theme.accent
         wrapMode: Text.Wrap
         font.pixelSize: 18
         font.underline: true
@@ -60,7 +60,7 @@ CardFrame {
         MouseArea {
             anchors.fill: parent
             cursorShape: Qt.PointingHandCursor
-            onClicked: mainWin.openSubWin("qrc:/qml/windows/SystemInfoPage.qml")
+            onClicked: host.openSubWin("qrc:/qml/windows/SystemInfoPage.qml")
         }
     }
 }

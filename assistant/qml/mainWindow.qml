@@ -18,9 +18,6 @@ FramelessWindow {
     readonly property int scaledHeight: Math.round(designHeight * contentScale)
     property bool ispullDown: false
     property string currentLanguage: Qt.locale().name.split("_")[0]
-    readonly property var guardedPages: ["qrc:/qml/windows/UsePortProcessTips.qml",
-                                         "qrc:/qml/windows/NetworkSetting.qml",
-                                         "qrc:/qml/windows/UpdateGpuDriverTips.qml"]
 
     function showToast(str, duration) {
         toast.text = str
@@ -52,10 +49,18 @@ FramelessWindow {
         showSubWin()
     }
 
-    // True while a notice that must not be covered is showing.
-    function checkWin() {
+    // Whether the dialog `url` may open over the one showing now.
+    function mayOpen(url) {
         var win = subLoader.item
-        return !!win && win.visible && guardedPages.indexOf(subLoader.source.toString()) >= 0
+        return PageRules.dialogMayOpen(url, subLoader.source.toString(), !!win && win.visible)
+    }
+
+    // Opens `url` unless it must give way to the notice showing now.
+    function openIfAllowed(url, properties) {
+        if (!mayOpen(url))
+            return false
+        openSubWin(url, properties)
+        return true
     }
 
     function closeSubWin() {
@@ -75,7 +80,7 @@ FramelessWindow {
     title: qsTr("串流助手")
     width: scaledWidth
     height: scaledHeight
-    color: "transparent"
+    color: Theme.none
     titleBar: titleBarItem
     onWidthChanged: snapSize()
     onCloseAll: {
@@ -91,16 +96,18 @@ FramelessWindow {
         mainWin.addIgnore(versionText)
     }
 
-    Utils {
-        id: utils
-        contentScale: mainWin.contentScale
+    // Dialogs and the toast follow the main window's scale.
+    Binding {
+        target: Theme
+        property: "contentScale"
+        value: mainWin.contentScale
     }
 
     Rectangle {
         id: page
         width: mainWin.designWidth
         height: mainWin.designHeight
-        color: utils.nerev_backgroundcolor
+        color: Theme.background
         scale: mainWin.contentScale
         transformOrigin: Item.TopLeft
 
@@ -125,7 +132,7 @@ FramelessWindow {
                 anchors.leftMargin: 16
                 anchors.verticalCenter: parent.verticalCenter
                 text: nerevupdate.version()
-                color: "#FFFFFF"
+                color: Theme.text
                 font.pixelSize: 16
                 font.bold: true
             }
@@ -136,79 +143,24 @@ FramelessWindow {
                 anchors.verticalCenter: parent.verticalCenter
                 spacing: 32
 
-                Rectangle {
-                    id: helpPill
+                PillButton {
                     objectName: "helpButton"
-                    width: Math.max(140, helpRow.width + 40)
-                    height: 40
-                    radius: 20
-                    color: utils.nerev_btnbackgroundcolor
-
-                    Row {
-                        id: helpRow
-                        anchors.centerIn: parent
-                        spacing: 8
-                        Image {
-                            anchors.verticalCenter: parent.verticalCenter
-                            width: 20
-                            height: 20
-                            source: "qrc:/res/image/nerev_help.png"
-                        }
-                        Text {
-                            anchors.verticalCenter: parent.verticalCenter
-                            text: qsTr("使用帮助")
-                            color: "#FFFFFF"
-                            font.pixelSize: 16
-                            font.bold: !helpArea.containsMouse
-                        }
-                    }
-                    MouseArea {
-                        id: helpArea
-                        anchors.fill: parent
-                        hoverEnabled: true
-                        cursorShape: Qt.PointingHandCursor
-                        onClicked: nerev.gotoWeb(NerevManagerCLS.UserHelperUrl)
-                    }
+                    iconSource: "qrc:/res/image/nerev_help.png"
+                    text: qsTr("使用帮助")
+                    onClicked: nerev.gotoWeb(NerevManagerCLS.UserHelperUrl)
                 }
-                Rectangle {
+                PillButton {
                     objectName: "feedbackButton"
-                    width: Math.max(140, feedbackRow.width + 40)
-                    height: 40
-                    radius: 20
-                    color: utils.nerev_btnbackgroundcolor
-
-                    Row {
-                        id: feedbackRow
-                        anchors.centerIn: parent
-                        spacing: 8
-                        Image {
-                            anchors.verticalCenter: parent.verticalCenter
-                            width: 20
-                            height: 20
-                            source: "qrc:/res/image/nerev_feedback.png"
-                        }
-                        Text {
-                            anchors.verticalCenter: parent.verticalCenter
-                            text: qsTr("用户反馈")
-                            color: "#FFFFFF"
-                            font.pixelSize: 16
-                            font.bold: !feedbackArea.containsMouse
-                        }
-                    }
-                    MouseArea {
-                        id: feedbackArea
-                        anchors.fill: parent
-                        hoverEnabled: true
-                        cursorShape: Qt.PointingHandCursor
-                        onClicked: mainWin.openSubWin("qrc:/qml/windows/FeedbackPage.qml")
-                    }
+                    iconSource: "qrc:/res/image/nerev_feedback.png"
+                    text: qsTr("用户反馈")
+                    onClicked: mainWin.openSubWin("qrc:/qml/windows/FeedbackPage.qml")
                 }
                 Rectangle {
                     objectName: "settingButton"
                     width: 40
                     height: 40
                     radius: 20
-                    color: utils.nerev_btnbackgroundcolor
+                    color: Theme.pill
                     visible: !modePage.visible
 
                     Image {
@@ -227,7 +179,7 @@ FramelessWindow {
                     width: 100
                     height: 40
                     radius: 20
-                    color: utils.nerev_btnbackgroundcolor
+                    color: Theme.pill
 
                     Image {
                         x: 14
@@ -285,7 +237,7 @@ FramelessWindow {
                 width: parent.width - 60
                 height: Math.max(56, tipsText.height + 16)
                 radius: 8
-                color: utils.nerev_itemdowncolor
+                color: Theme.panel
 
                 Image {
                     id: tipsIcon
@@ -304,7 +256,7 @@ FramelessWindow {
                     anchors.verticalCenter: parent.verticalCenter
                     text: nerev.vrIsConnect ? qsTr("恭喜您完成所有步骤，戴上VR设备开始畅玩游戏吧！～")
                                             : qsTr("完成下列步骤，即可畅玩Steam游戏大作")
-                    color: "#FFFFFF"
+                    color: Theme.text
                     wrapMode: Text.Wrap
                     font.pixelSize: 18
                 }
@@ -315,7 +267,7 @@ FramelessWindow {
                     anchors.rightMargin: 20
                     anchors.verticalCenter: parent.verticalCenter
                     text: qsTr("不再提示")
-                    color: utils.accentColor
+                    color: Theme.accent
                     font.pixelSize: 18
                     MouseArea {
                         anchors.fill: parent
@@ -333,7 +285,7 @@ FramelessWindow {
                 width: 60
                 height: 16
                 radius: 6
-                color: utils.nerev_btnbackgroundcolor
+                color: Theme.pill
                 visible: nerev.vrIsConnect
                 onVisibleChanged: if (!visible) mainWin.ispullDown = false
 
@@ -368,16 +320,19 @@ FramelessWindow {
                 SystemPageItem {
                     id: pcCard
                     objectName: "pcCard"
+                    host: mainWin
                     height: cardRow.height
                 }
                 SteamPageItem {
                     id: steamCard
                     objectName: "steamCard"
+                    host: mainWin
                     height: cardRow.height
                 }
                 PageItem {
                     id: vrCard
                     objectName: "vrCard"
+                    host: mainWin
                     height: cardRow.height
                 }
             }
@@ -387,7 +342,7 @@ FramelessWindow {
         Rectangle {
             objectName: "dimmer"
             anchors.fill: parent
-            color: "#1A1B21"
+            color: Theme.background
             opacity: 0.8
             visible: !!subLoader.item && subLoader.item.visible
         }
@@ -395,7 +350,10 @@ FramelessWindow {
         Loader {
             id: subLoader
             objectName: "subLoader"
-            onLoaded: item.parentWin = mainWin
+            onLoaded: {
+                item.parentWin = mainWin
+                item.host = mainWin
+            }
         }
     }
 
@@ -409,23 +367,19 @@ FramelessWindow {
             mainWin.showToast(tips, duration)
         }
         function onShowPowerTip() {
-            if (!mainWin.checkWin())
-                mainWin.openSubWin("qrc:/qml/windows/PowerDownPage.qml")
+            mainWin.openIfAllowed("qrc:/qml/windows/PowerDownPage.qml")
         }
         function onShowMoreHMD() {
             mainWin.openSubWin("qrc:/qml/windows/MoreSettingPage.qml")
         }
         function onShowNetWorkSetting() {
-            if (!mainWin.checkWin())
-                mainWin.openSubWin("qrc:/qml/windows/NetworkSetting.qml")
+            mainWin.openIfAllowed("qrc:/qml/windows/NetworkSetting.qml")
         }
         function onShowUseProtPage(names) {
-            if (!mainWin.checkWin())
-                mainWin.openSubWin("qrc:/qml/windows/UsePortProcessTips.qml", { names: names })
+            mainWin.openIfAllowed("qrc:/qml/windows/UsePortProcessTips.qml", { names: names })
         }
         function onShowUpdateGPUPage() {
-            if (!mainWin.checkWin())
-                mainWin.openSubWin("qrc:/qml/windows/UpdateGpuDriverTips.qml")
+            mainWin.openIfAllowed("qrc:/qml/windows/UpdateGpuDriverTips.qml")
         }
         function onCloseExe() {
             mainWin.close()
@@ -434,10 +388,7 @@ FramelessWindow {
     Connections {
         target: nerevupdate
         function onUpdateSignal(note, isForce) {
-            if (mainWin.checkWin())
-                return
-            mainWin.openSubWin("qrc:/qml/windows/UpdatePage.qml", { note: note, isForce: isForce })
-            if (isForce)
+            if (mainWin.openIfAllowed("qrc:/qml/windows/UpdatePage.qml", { note: note, isForce: isForce }) && isForce)
                 nerev.stopSteam()
         }
     }

@@ -1,5 +1,6 @@
 #include "appstartup.h"
 #include "framelesswindow.h"
+#include "pagerules.h"
 
 #include <QCoreApplication>
 #include <QFont>
@@ -85,6 +86,13 @@ void enableHighDpiScaling()
 void registerWindowType()
 {
     qmlRegisterType<FramelessQuickWindow>("QtShark.Window", 1, 0, "FramelessWindow");
+}
+
+void registerPageTypes()
+{
+    qmlRegisterSingletonType(QUrl(QStringLiteral("qrc:/qml/Theme.qml")), "NerevManager", 1, 0, "Theme");
+    qmlRegisterSingletonType<PageRules>("NerevManager", 1, 0, "PageRules",
+                                        [](QQmlEngine *, QJSEngine *) -> QObject * { return new PageRules; });
 }
 
 bool openGLAvailable()

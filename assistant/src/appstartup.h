@@ -44,6 +44,10 @@ void enableHighDpiScaling();
 // Registers FramelessQuickWindow as "FramelessWindow" in "QtShark.Window" 1.0.
 void registerWindowType();
 
+// Registers what the pages share in "NerevManager" 1.0: the Theme singleton
+// (colours, fonts, sizes) and PageRules (the pages' decisions).
+void registerPageTypes();
+
 // Whether Qt Quick can draw with OpenGL here: a context of version 2 or later
 // (or OpenGL ES) that can be made current.
 bool openGLAvailable();

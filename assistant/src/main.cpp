@@ -55,6 +55,7 @@ int main(int argc, char *argv[])
 
     QQmlApplicationEngine engine;
     AppStartup::registerWindowType();
+    AppStartup::registerPageTypes();
 
     // Kept for the life of the process: while it is held, a second start
     // only shows the notice window.

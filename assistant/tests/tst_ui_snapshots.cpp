@@ -522,6 +522,7 @@ private slots:
     void initTestCase()
     {
         AppStartup::registerWindowType();
+        AppStartup::registerPageTypes();
         registerStandInNerevManager();
         QVERIFY(AppStartup::applyApplicationFont(*qApp));
     }

@@ -55,6 +55,7 @@ private slots:
     void initTestCase()
     {
         AppStartup::registerWindowType();
+        AppStartup::registerPageTypes();
     }
 
     void fontAndIconAreCompiledIn()

@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import NerevManager 1.0
 
 // Frame shared by the three set-up cards: icon, a strip with title, status
 // and a busy indicator or status icon, optional actions, then the details
@@ -6,19 +7,21 @@ import QtQuick 2.15
 Rectangle {
     id: card
 
+    // The main window: it shows toasts and opens the dialogs.
+    property var host
     property url iconSource
     property string title
-    property color titleColor: "#FFFFFF"
+    property color titleColor: Theme.text
     property string statusText
     property string statusIcon: ""          // empty: the busy indicator shows
     property string detailsHeading
     property bool maskOn: false
-    property alias indicator: busy
+    property alias indicator: status.indicator
     property alias actions: actionRow.data
     property alias footer: footerItem.data
     property alias detailsVisible: details.visible
     // Height down to the end of the status line: what a pulled-down card must show.
-    readonly property real headerHeight: strip.y + titleBlock.y + titleBlock.height + 8
+    readonly property real headerHeight: strip.y + status.textBottom + 8
     default property alias detailsContent: detailsColumn.data
 
     // The check begins when the card is first seen: on a first start the mode
@@ -28,12 +31,12 @@ Rectangle {
         if (checkStarted)
             return
         checkStarted = true
-        busy.start()
+        status.indicator.start()
     }
 
     width: 420
     radius: 16
-    color: utils.nerev_itemdowncolor
+    color: Theme.panel
     clip: true
     onVisibleChanged: if (visible) startCheck()
     Component.onCompleted: if (visible) startCheck()
@@ -52,53 +55,16 @@ Rectangle {
         anchors.top: icon.bottom
         anchors.topMargin: 12
         width: card.width
-        height: Math.max(120, titleBlock.height + 24)
+        height: Math.max(120, status.textHeight + 24)
         source: "qrc:/res/image/nerev_grident.png"
 
-        Column {
-            id: titleBlock
-            x: 30
-            anchors.verticalCenter: parent.verticalCenter
-            width: slot.x - x - 12
-            spacing: 4
-
-            Text {
-                objectName: "cardTitle"
-                width: parent.width
-                text: card.title
-                color: card.titleColor
-                wrapMode: Text.Wrap
-                font.pixelSize: 36
-                font.bold: true
-            }
-            Text {
-                objectName: "cardStatus"
-                width: parent.width
-                text: card.statusText
-                color: "#FFFFFF"
-                wrapMode: Text.Wrap
-                font.pixelSize: 18
-            }
-        }
-        Item {
-            id: slot
-            x: strip.width - 30 - width
-            anchors.verticalCenter: parent.verticalCenter
-            width: 40
-            height: 40
-
-            QmlBusyIndicator {
-                id: busy
-                anchors.fill: parent
-                running: false
-                visible: card.statusIcon === ""
-            }
-            Image {
-                objectName: "cardStatusIcon"
-                anchors.fill: parent
-                source: card.statusIcon
-                visible: card.statusIcon !== ""
-            }
+        StatusBlock {
+            id: status
+            anchors.fill: parent
+            title: card.title
+            titleColor: card.titleColor
+            statusText: card.statusText
+            statusIcon: card.statusIcon
         }
     }
 
@@ -125,7 +91,7 @@ Rectangle {
                     anchors.verticalCenter: parent.verticalCenter
                     width: parent.width - (actionRow.width > 0 ? actionRow.width + 12 : 0)
                     text: card.detailsHeading
-                    color: "#FFFFFF"
+                    color: Theme.text
                     wrapMode: Text.Wrap
                     font.pixelSize: 20
                 }
@@ -149,7 +115,7 @@ Rectangle {
             width: parent.width + 16
             height: detailsColumn.height + 16
             radius: 8
-            color: utils.cardMaskColor
+            color: Theme.cardMask
             visible: card.maskOn
         }
     }

@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import NerevManager 1.0
 import QtShark.Window 1.0
 
 // Frame of every dialog: a window-modal frameless window without shadow
@@ -8,6 +9,8 @@ import QtShark.Window 1.0
 FramelessWindow {
     id: dialog
 
+    // The main window: it shows toasts and can close the program.
+    property var host
     property int designWidth: 620
     property int designHeight: 0            // 0: as high as the content
     property int bottomMargin: 24
@@ -19,11 +22,11 @@ FramelessWindow {
     property int titleLeftMargin: 30
     property string titleFontFamily: ""
     property alias frameColor: frame.color
-    readonly property real contentScale: utils.contentScale
+    readonly property real contentScale: Theme.contentScale
     default property alias content: body.data
 
     needShadow: false
-    color: "transparent"
+    color: Theme.none
     modality: Qt.WindowModal
     width: Math.ceil(frame.width * contentScale)
     height: Math.ceil(frame.height * contentScale)
@@ -34,7 +37,7 @@ FramelessWindow {
         width: dialog.designWidth
         height: Math.max(dialog.designHeight, titleRow.height + dialog.contentHeight + dialog.bottomMargin)
         radius: 12
-        color: utils.nerev_itemdowncolor
+        color: Theme.panel
         scale: dialog.contentScale
         transformOrigin: Item.TopLeft
 
@@ -51,7 +54,7 @@ FramelessWindow {
                 anchors.verticalCenter: parent.verticalCenter
                 width: closeButton.x - x - 16
                 text: dialog.title
-                color: "#FFFFFF"
+                color: Theme.text
                 wrapMode: Text.Wrap
                 font.pixelSize: dialog.titlePixelSize
                 font.bold: true

@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import NerevManager 1.0
 
 // One "key  value" row of the cards and the configuration comparison; the
 // value wraps and may hold rich text.
@@ -11,7 +12,7 @@ Rectangle {
     width: 360
     height: Math.max(keyText.height, valueText.height) + 24
     radius: 8
-    color: utils.nerev_itemcolor
+    color: Theme.row
 
     Text {
         id: keyText
@@ -20,7 +21,7 @@ Rectangle {
         width: Math.min(implicitWidth, (row.width - 32) / 2)
         text: row.key
         wrapMode: Text.Wrap
-        color: utils.secondaryTextColor
+        color: Theme.secondaryText
         font.pixelSize: 20
     }
     Text {
@@ -30,7 +31,7 @@ Rectangle {
         width: row.width - x - 16
         text: row.value
         wrapMode: Text.Wrap
-        color: utils.secondaryTextColor
+        color: Theme.secondaryText
         font.pixelSize: 20
     }
 }

@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import NerevManager 1.0
 
 // One choice of the mode page: picture over its glow, title, notes and the
 // start button; a blue border while the pointer is over it.
@@ -20,9 +21,9 @@ Rectangle {
     width: 640
     height: 755
     radius: 16
-    color: "#22242C"
+    color: Theme.panel
     border.width: hover.containsMouse || startButton.hovered ? 4 : 0
-    border.color: "#1E68FF"
+    border.color: Theme.accent
 
     MouseArea {
         id: hover
@@ -59,7 +60,7 @@ Rectangle {
         Text {
             width: parent.width
             text: card.title
-            color: "#FFFFFF"
+            color: Theme.text
             wrapMode: Text.Wrap
             horizontalAlignment: Text.AlignHCenter
             font.pixelSize: 36
@@ -74,7 +75,7 @@ Rectangle {
             Text {
                 width: 560
                 text: modelData
-                color: "#99FFFFFF"
+                color: Theme.secondaryText
                 wrapMode: Text.Wrap
                 font.pixelSize: 20
             }
@@ -88,7 +89,7 @@ Rectangle {
         anchors.bottom: parent.bottom
         anchors.bottomMargin: 40
         minimumWidth: 560
-        color: "#1E68FF"
+        color: Theme.accent
         text: qsTr("开始体验")
         onClicked: card.start()
     }

@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import NerevManager 1.0
 
 // A rounded button with a centred label. The width and height given by the
 // page are the least size: a longer translation makes the button grow.
@@ -6,7 +7,7 @@ Rectangle {
     id: button
 
     property string text
-    property color textColor: "#FFFFFF"
+    property color textColor: Theme.text
     property int pixelSize: 20
     property bool bold: false
     property int minimumWidth: 120
@@ -18,7 +19,7 @@ Rectangle {
     width: Math.max(minimumWidth, label.implicitWidth + 32)
     height: Math.max(minimumHeight, label.height + 12)
     radius: 8
-    color: "#177BE6"
+    color: Theme.dialogButton
 
     Text {
         id: label

@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import NerevManager 1.0
 
 // A ring fading from transparent to the accent blue with a dot at its head,
 // turning twice in 2 s per run; looptime runs (0 or less: endless), then
@@ -31,14 +32,14 @@ Item {
             var radius = (size - line) / 2
             // The gradient turns counter-clockwise from its angle: opaque at 0.
             var gradient = ctx.createConicalGradient(centre, centre, 0)
-            gradient.addColorStop(0, "rgba(30, 104, 255, 1)")
-            gradient.addColorStop(1, "rgba(30, 104, 255, 0)")
+            gradient.addColorStop(0, Theme.accent)
+            gradient.addColorStop(1, Theme.accentClear)
             ctx.lineWidth = line
             ctx.strokeStyle = gradient
             ctx.beginPath()
             ctx.arc(centre, centre, radius, 0, 2 * Math.PI)
             ctx.stroke()
-            ctx.fillStyle = "#1E68FF"
+            ctx.fillStyle = Theme.accent
             ctx.beginPath()
             ctx.arc(centre + radius, centre, line / 2, 0, 2 * Math.PI)
             ctx.fill()

@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import NerevManager 1.0
 import QtQuick.Controls 2.15
 
 // Slider of the custom quality: 454 wide, a groove with a marker dot at the
@@ -19,7 +20,7 @@ Slider {
         width: slider.availableWidth - slider.handle.width
         height: 8
         radius: 4
-        color: "#424455"
+        color: Theme.choiceOn
 
         Rectangle {
             x: (slider.marker - slider.from) / (slider.to - slider.from) * parent.width - width / 2
@@ -27,7 +28,7 @@ Slider {
             width: 8
             height: 8
             radius: 4
-            color: "#4DABAFD3"
+            color: Theme.sliderMarker
         }
     }
     handle: Rectangle {
@@ -36,6 +37,6 @@ Slider {
         width: 24
         height: 24
         radius: 12
-        color: "#ABAFD3"
+        color: Theme.sliderHandle
     }
 }

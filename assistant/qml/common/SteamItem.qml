@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import NerevManager 1.0
 
 // One step of the Steam card: number, name and an action button; highlighted
 // while it is the step to take, dimmed otherwise.
@@ -17,16 +18,16 @@ Rectangle {
     width: 360
     height: Math.max(72, nameText.height + 24)
     radius: 8
-    color: utils.nerev_itemcolor
+    color: Theme.row
     border.width: highlighted ? 1 : 0
-    border.color: utils.accentColor
+    border.color: Theme.accent
 
     Text {
         id: numberText
         x: 16
         anchors.verticalCenter: parent.verticalCenter
         text: item.number
-        color: utils.secondaryTextColor
+        color: Theme.secondaryText
         font.pixelSize: 20
     }
     Text {
@@ -38,7 +39,7 @@ Rectangle {
         anchors.verticalCenter: parent.verticalCenter
         text: item.name
         wrapMode: Text.Wrap
-        color: "#FFFFFF"
+        color: Theme.text
         font.pixelSize: 20
     }
     Rectangle {
@@ -49,13 +50,13 @@ Rectangle {
         width: Math.max(item.launched ? 92 : 72, buttonLabel.implicitWidth + 24)
         height: 36
         radius: 8
-        color: item.launched ? "transparent" : utils.accentColor
+        color: item.launched ? Theme.none : Theme.accent
 
         Text {
             id: buttonLabel
             anchors.centerIn: parent
             text: item.buttonText
-            color: item.launched ? utils.secondaryTextColor : "#FFFFFF"
+            color: item.launched ? Theme.secondaryText : Theme.text
             font.pixelSize: 18
         }
         MouseArea {
@@ -68,7 +69,7 @@ Rectangle {
     Rectangle {
         anchors.fill: parent
         radius: 8
-        color: utils.rowMaskColor
+        color: Theme.rowMask
         visible: item.dimmed
     }
 }

@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import NerevManager 1.0
 import QtShark.Window 1.0
 
 // The transient message above the main window: black box, white text, hidden
@@ -21,9 +22,9 @@ FramelessWindow {
 
     flags: Qt.Tool | Qt.FramelessWindowHint | Qt.WindowStaysOnTopHint | Qt.WindowDoesNotAcceptFocus
     needShadow: false
-    color: "transparent"
-    width: Math.ceil(box.width * utils.contentScale)
-    height: Math.ceil(box.height * utils.contentScale)
+    color: Theme.none
+    width: Math.ceil(box.width * Theme.contentScale)
+    height: Math.ceil(box.height * Theme.contentScale)
     onVisibleChanged: if (visible) hideTimer.restart()
 
     Rectangle {
@@ -31,8 +32,8 @@ FramelessWindow {
         width: label.width + 24
         height: label.height + 16
         radius: 8
-        color: "#000000"
-        scale: utils.contentScale
+        color: Theme.toast
+        scale: Theme.contentScale
         transformOrigin: Item.TopLeft
 
         Text {
@@ -42,7 +43,7 @@ FramelessWindow {
             y: 8
             width: Math.min(implicitWidth, 720)
             wrapMode: Text.Wrap
-            color: "#FFFFFF"
+            color: Theme.text
             font.pixelSize: 20
         }
     }

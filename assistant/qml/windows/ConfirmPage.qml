@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import NerevManager 1.0
 import "../common"
 
 // Confirms a switch between wired and wireless streaming.
@@ -19,7 +20,7 @@ DialogWindow {
     titleBarHeight: 60
     titlePixelSize: 24
     titleLeftMargin: 10
-    frameColor: utils.nerev_btnbackgroundcolor
+    frameColor: Theme.pill
     contentHeight: column.y + column.height
 
     Column {
@@ -33,35 +34,23 @@ DialogWindow {
             x: 10
             width: parent.width - 20
             text: confirmPage.showText
-            color: "#FFFFFF"
+            color: Theme.text
             wrapMode: Text.Wrap
             horizontalAlignment: Text.AlignHCenter
             font.pixelSize: 20
         }
-        Row {
-            anchors.horizontalCenter: parent.horizontalCenter
+        DialogButtons {
             spacing: 30
-
-            NerevButton {
-                objectName: "cancelButton"
-                minimumWidth: 120
-                minimumHeight: 36
-                color: "transparent"
-                border.width: 1
-                border.color: "#FFFFFF"
-                pixelSize: 18
-                text: qsTr("取消")
-                onClicked: confirmPage.close()
-            }
-            NerevButton {
-                objectName: "okButton"
-                minimumWidth: 120
-                minimumHeight: 36
-                color: "#1E68FF"
-                pixelSize: 18
-                text: qsTr("确定")
-                onClicked: confirmPage.confirm()
-            }
+            first.objectName: "cancelButton"
+            first.color: Theme.none
+            first.border.width: 1
+            first.border.color: Theme.white
+            first.text: qsTr("取消")
+            second.objectName: "okButton"
+            second.color: Theme.accent
+            second.text: qsTr("确定")
+            onFirstClicked: confirmPage.close()
+            onSecondClicked: confirmPage.confirm()
         }
     }
 }

@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import NerevManager 1.0
 import "../common"
 
 // User feedback: a description of at most 200 characters and a contact of at
@@ -14,18 +15,18 @@ DialogWindow {
             return
         description.text = description.text.substring(0, maxDescription)
         description.cursorPosition = description.text.length
-        mainWin.showToast(qsTr("已达最大文字长度"))
+        host.showToast(qsTr("已达最大文字长度"))
     }
 
     function submit() {
         var content = nerev.trimmedString(description.text)
         var contact = nerev.trimmedString(contactInput.text)
         if (content === "" || contact === "") {
-            mainWin.showToast(qsTr("请填写完内容再提交!"))
+            host.showToast(qsTr("请填写完内容再提交!"))
             return
         }
         nerev.sendFeecback(content, contact)
-        mainWin.showToast(qsTr("提交成功!"))
+        host.showToast(qsTr("提交成功!"))
         feedbackPage.close()
     }
 
@@ -45,7 +46,7 @@ DialogWindow {
             width: 560
             height: 208
             radius: 8
-            color: utils.fieldColor
+            color: Theme.field
 
             TextEdit {
                 id: description
@@ -55,7 +56,7 @@ DialogWindow {
                 width: parent.width - 32
                 height: parent.height - 16 - 40
                 wrapMode: TextEdit.WrapAnywhere
-                color: "#FFFFFF"
+                color: Theme.text
                 selectByMouse: true
                 clip: true
                 font.pixelSize: 16
@@ -66,7 +67,7 @@ DialogWindow {
                 y: 16
                 width: parent.width - 32
                 text: qsTr("问题描述")
-                color: "#4BFFFFFF"
+                color: Theme.placeholderText
                 wrapMode: Text.Wrap
                 font.pixelSize: 16
                 visible: description.text.length === 0 && !description.activeFocus
@@ -78,7 +79,7 @@ DialogWindow {
                 anchors.bottom: parent.bottom
                 anchors.bottomMargin: 12
                 text: description.text.length + "/" + feedbackPage.maxDescription
-                color: "#4BFFFFFF"
+                color: Theme.placeholderText
                 font.pixelSize: 16
             }
         }
@@ -86,7 +87,7 @@ DialogWindow {
             width: 560
             height: 54
             radius: 8
-            color: utils.fieldColor
+            color: Theme.field
 
             TextInput {
                 id: contactInput
@@ -95,18 +96,18 @@ DialogWindow {
                 anchors.verticalCenter: parent.verticalCenter
                 width: parent.width - 32
                 maximumLength: feedbackPage.maxContact
-                color: "#FFFFFF"
+                color: Theme.text
                 selectByMouse: true
                 clip: true
                 font.pixelSize: 16
-                onTextChanged: if (text.length >= feedbackPage.maxContact) mainWin.showToast(qsTr("已达最大文字长度"))
+                onTextChanged: if (text.length >= feedbackPage.maxContact) host.showToast(qsTr("已达最大文字长度"))
             }
             Text {
                 x: 16
                 anchors.verticalCenter: parent.verticalCenter
                 width: parent.width - 32
                 text: qsTr("联系方式：QQ/手机号")
-                color: "#4BFFFFFF"
+                color: Theme.placeholderText
                 elide: Text.ElideNone
                 wrapMode: Text.Wrap
                 font.pixelSize: 16
@@ -116,7 +117,7 @@ DialogWindow {
         Text {
             width: parent.width
             text: qsTr("请务必填写真实联系方式，以方便技术支持人员为您解决问题")
-            color: "#7FFFFFFF"
+            color: Theme.noteText
             wrapMode: Text.Wrap
             font.pixelSize: 16
         }

@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import NerevManager 1.0
 import "../common"
 
 // Several headsets are in reach: the user picks the one to stream to.
@@ -40,7 +41,7 @@ DialogWindow {
         Text {
             width: 560 - 28
             text: qsTr("在VR端串流助手的界面上，即可看到VR眼镜的ID")
-            color: "#99FFFFFF"
+            color: Theme.secondaryText
             wrapMode: Text.Wrap
             font.pixelSize: 16
         }
@@ -71,14 +72,14 @@ DialogWindow {
             width: 560
             height: Math.max(120, texts.height + 24)
             radius: 8
-            color: utils.nerev_itemcolor
+            color: Theme.row
 
             function choose() {
                 if (vrState || moreSettingPage.connectingName !== "")
                     return
                 moreSettingPage.connectingName = vrName
                 closeTimer.start()
-                mainWin.showToast(qsTr("连接设备中，请稍后"))
+                host.showToast(qsTr("连接设备中，请稍后"))
                 nerev.connectVR(vrName, ip)
             }
 
@@ -98,15 +99,15 @@ DialogWindow {
                 spacing: 4
 
                 Text {
-                    text: utils.shortVrId(vrName)
-                    color: "#FFFFFF"
+                    text: PageRules.shortVrId(vrName)
+                    color: Theme.text
                     font.pixelSize: 24
                     font.bold: true
                 }
                 Text {
                     width: parent.width
                     text: qsTr("上次使用")
-                    color: "#80FFFFFF"
+                    color: Theme.dimText
                     wrapMode: Text.Wrap
                     font.pixelSize: 16
                     font.bold: true

@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import NerevManager 1.0
 import "../common"
 
 // The laptop runs on battery; stays until the controller reports mains power.
@@ -8,7 +9,7 @@ DialogWindow {
     designWidth: 420
     designHeight: 336
     hasTitleBar: false
-    frameColor: utils.nerev_btnbackgroundcolor
+    frameColor: Theme.pill
     contentHeight: column.y + column.height
 
     Connections {
@@ -28,7 +29,7 @@ DialogWindow {
         Text {
             width: parent.width
             text: qsTr("操作提示")
-            color: "#CCCCCD"
+            color: Theme.noticeTitle
             horizontalAlignment: Text.AlignHCenter
             wrapMode: Text.Wrap
             font.pixelSize: 36
@@ -42,7 +43,7 @@ DialogWindow {
         Text {
             width: parent.width
             text: qsTr("请将笔记本接入电源，以免断电影响串流体验")
-            color: "#F3F3F3"
+            color: Theme.noticeText
             horizontalAlignment: Text.AlignHCenter
             wrapMode: Text.Wrap
             font.pixelSize: 18
@@ -61,7 +62,7 @@ DialogWindow {
                 id: hint
                 width: Math.min(implicitWidth, column.width - 20)
                 text: qsTr("插入电源后提示才会消失哦")
-                color: "#909092"
+                color: Theme.noticeHint
                 wrapMode: Text.Wrap
                 font.pixelSize: 16
             }

@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import NerevManager 1.0
 import QtQuick.Controls 2.15
 import "../common"
 
@@ -8,13 +9,11 @@ DialogWindow {
     id: settingPage
 
     readonly property var presetNames: [qsTr("流畅"), qsTr("标准"), qsTr("高清"), qsTr("自定义")]
-    readonly property var codecNames: nerev.AV1available
-                                      ? [qsTr("H.264"), qsTr("HEVC"), qsTr("HEVC-10bit"), qsTr("AV1-10bit")]
-                                      : nerev.nvidiaAvailable ? [qsTr("H.264"), qsTr("HEVC"), qsTr("HEVC-10bit")]
-                                                              : [qsTr("H.264"), qsTr("HEVC")]
+    readonly property var codecNames: [qsTr("H.264"), qsTr("HEVC"), qsTr("HEVC-10bit"), qsTr("AV1-10bit")]
+                                      .slice(0, PageRules.codecChoices(nerev.AV1available, nerev.nvidiaAvailable))
     readonly property int codecButtonWidth: codecNames.length === 4 ? 170 : codecNames.length === 3 ? 232 : 348
-    readonly property int bitRateMax: nerev.wired ? 1000 : 400
-    readonly property int bitRateMarker: nerev.wired ? 95 : 35
+    readonly property var scaleRange: PageRules.quality.scale
+    readonly property var bitRateRange: nerev.wired ? PageRules.quality.wiredBitRate : PageRules.quality.wirelessBitRate
     property int checkedPreset: nerev.definitionIndex
     property int chosenFps: nerev.fpsIndex
     property int chosenCodec: initialCodec()
@@ -32,29 +31,28 @@ DialogWindow {
         if (nerev.installAudio())
             micOn = !micOn
         else
-            mainWin.showToast(qsTr("请安装完成虚拟麦克风再试"))
+            host.showToast(qsTr("请安装完成虚拟麦克风再试"))
     }
 
     function apply() {
-        var preset = checkedPreset
-        var bitrate = Math.round(bitRateSlider.value)
-        var scale = Math.round(ratioSlider.value)
-        var othersSame = preset === nerev.definitionIndex && chosenFps === nerev.fpsIndex
-                && micOn === nerev.audioStatus && nerev.encodeType === chosenCodec && scale === nerev.videoRatio
-        if (othersSame && bitrate === nerev.bitRate) {
-            mainWin.showToast(qsTr("已是当前配置"))
+        var chosen = { preset: checkedPreset, fps: chosenFps, codec: chosenCodec, microphone: micOn,
+                       scale: Math.round(ratioSlider.value), bitRate: Math.round(bitRateSlider.value) }
+        var current = { preset: nerev.definitionIndex, fps: nerev.fpsIndex, codec: nerev.encodeType,
+                        microphone: nerev.audioStatus, scale: nerev.videoRatio, bitRate: nerev.bitRate }
+        var change = PageRules.qualityChange(chosen, current)
+        if (change === PageRules.Unchanged) {
+            host.showToast(qsTr("已是当前配置"))
             return
         }
-        if (preset === 3) {
-            if (othersSame) {
-                nerev.setVideoBitRate(bitrate)
-                mainWin.showToast(qsTr("切换码率"))
-                settingPage.close()
-                return
-            }
-            nerev.setVideoQuilty(scale, bitrate)
+        if (change === PageRules.BitRateOnly) {
+            nerev.setVideoBitRate(chosen.bitRate)
+            host.showToast(qsTr("切换码率"))
+            settingPage.close()
+            return
         }
-        nerev.setEffects(preset, chosenFps, chosenCodec, micOn, false, false, false)
+        if (chosen.preset === 3)
+            nerev.setVideoQuilty(chosen.scale, chosen.bitRate)
+        nerev.setEffects(chosen.preset, chosen.fps, chosen.codec, chosen.microphone, false, false, false)
         settingPage.close()
     }
 
@@ -85,7 +83,7 @@ DialogWindow {
 
             Text {
                 text: qsTr("清晰度设置")
-                color: "#FFFFFF"
+                color: Theme.text
                 font.pixelSize: 20
             }
             Rectangle {
@@ -93,7 +91,7 @@ DialogWindow {
                 width: 744
                 height: settingPage.checkedPreset === 3 ? Math.max(328, 86 + customBlock.height + 16) : 86
                 radius: 12
-                color: "#292A33"
+                color: Theme.field
                 clip: true
 
                 Row {
@@ -109,7 +107,7 @@ DialogWindow {
                             width: 172
                             height: 54
                             radius: 8
-                            color: checked ? "#424455" : "#25262C"
+                            color: checked ? Theme.choiceOn : Theme.choiceOff
 
                             Rectangle {
                                 id: ring
@@ -118,9 +116,9 @@ DialogWindow {
                                 width: 26
                                 height: 26
                                 radius: 13
-                                color: "transparent"
+                                color: Theme.none
                                 border.width: 2
-                                border.color: "#424455"
+                                border.color: Theme.choiceOn
                                 Image {
                                     anchors.fill: parent
                                     source: "qrc:/res/image/nerev_radio.png"
@@ -134,7 +132,7 @@ DialogWindow {
                                 anchors.rightMargin: 8
                                 anchors.verticalCenter: parent.verticalCenter
                                 text: modelData
-                                color: checked ? "#FFFFFF" : "#80FFFFFF"
+                                color: checked ? Theme.text : Theme.dimText
                                 wrapMode: Text.Wrap
                                 font.pixelSize: 20
                             }
@@ -161,17 +159,17 @@ DialogWindow {
                         Text {
                             width: parent.width
                             text: qsTr("渲染分辨率")
-                            color: "#FFFFFF"
+                            color: Theme.text
                             wrapMode: Text.Wrap
                             font.pixelSize: 18
                         }
                         QualitySlider {
                             id: ratioSlider
                             objectName: "ratioSlider"
-                            from: 50
-                            to: 135
-                            stepSize: 5
-                            marker: 100
+                            from: settingPage.scaleRange.from
+                            to: settingPage.scaleRange.to
+                            stepSize: settingPage.scaleRange.step
+                            marker: settingPage.scaleRange.marker
                             value: nerev.videoRatio
                         }
                         Item {
@@ -182,14 +180,14 @@ DialogWindow {
                                 objectName: "resolutionText"
                                 text: Math.round(nerev.widthIndex * ratioSlider.value / 100) + " * "
                                       + Math.round(nerev.heightIndex * ratioSlider.value / 100)
-                                color: "#80FFFFFF"
+                                color: Theme.dimText
                                 font.pixelSize: 16
                                 font.bold: true
                             }
                             Text {
                                 anchors.right: parent.right
                                 text: Math.round(ratioSlider.value) + "%"
-                                color: "#80FFFFFF"
+                                color: Theme.dimText
                                 font.pixelSize: 16
                                 font.bold: true
                             }
@@ -201,17 +199,17 @@ DialogWindow {
                         Text {
                             width: parent.width
                             text: qsTr("码率")
-                            color: "#FFFFFF"
+                            color: Theme.text
                             wrapMode: Text.Wrap
                             font.pixelSize: 18
                         }
                         QualitySlider {
                             id: bitRateSlider
                             objectName: "bitRateSlider"
-                            from: 20
-                            to: settingPage.bitRateMax
-                            stepSize: 5
-                            marker: settingPage.bitRateMarker
+                            from: settingPage.bitRateRange.from
+                            to: settingPage.bitRateRange.to
+                            stepSize: settingPage.bitRateRange.step
+                            marker: settingPage.bitRateRange.marker
                             value: nerev.bitRate
                         }
                         Item {
@@ -222,7 +220,7 @@ DialogWindow {
                                 objectName: "bitRateText"
                                 anchors.right: parent.right
                                 text: Math.round(bitRateSlider.value) + "Mbps"
-                                color: "#80FFFFFF"
+                                color: Theme.dimText
                                 font.pixelSize: 16
                                 font.bold: true
                             }
@@ -232,27 +230,10 @@ DialogWindow {
             }
         }
 
-        Rectangle {
-            width: 744
-            height: Math.max(74, fpsLabel.height + 32)
-            radius: 12
-            color: "#292A33"
+        SettingRow {
+            label: qsTr("帧率")
 
-            Text {
-                id: fpsLabel
-                x: 20
-                anchors.verticalCenter: parent.verticalCenter
-                width: parent.width - 40 - fpsRow.width - 20
-                text: qsTr("帧率")
-                color: "#FFFFFF"
-                wrapMode: Text.Wrap
-                font.pixelSize: 20
-            }
             Row {
-                id: fpsRow
-                anchors.right: parent.right
-                anchors.rightMargin: 16
-                anchors.verticalCenter: parent.verticalCenter
                 spacing: 8
                 Repeater {
                     model: ["72Hz", "90Hz"]
@@ -260,8 +241,8 @@ DialogWindow {
                         objectName: "fps_" + index
                         minimumWidth: 134
                         minimumHeight: 42
-                        color: settingPage.chosenFps === index ? "#424455" : "#25262C"
-                        pixelSize: 18
+                        color: settingPage.chosenFps === index ? Theme.choiceOn : Theme.choiceOff
+                        pixelSize: Theme.textBody
                         text: modelData
                         onClicked: settingPage.chosenFps = index
                     }
@@ -274,7 +255,7 @@ DialogWindow {
 
             Text {
                 text: qsTr("视频编码方式")
-                color: "#FFFFFF"
+                color: Theme.text
                 font.pixelSize: 20
             }
             Rectangle {
@@ -282,7 +263,7 @@ DialogWindow {
                 width: 744
                 height: codecColumn.height + 32
                 radius: 12
-                color: "#292A33"
+                color: Theme.field
 
                 Column {
                     id: codecColumn
@@ -301,7 +282,7 @@ DialogWindow {
                                 minimumWidth: settingPage.codecButtonWidth
                                 width: settingPage.codecButtonWidth
                                 minimumHeight: 42
-                                color: settingPage.chosenCodec === index ? "#424455" : "#25262C"
+                                color: settingPage.chosenCodec === index ? Theme.choiceOn : Theme.choiceOff
                                 pixelSize: 18
                                 text: modelData
                                 onClicked: settingPage.chosenCodec = index
@@ -320,7 +301,7 @@ DialogWindow {
                         Text {
                             width: 712 - 32
                             text: qsTr("AV1编码方式仅MR支持")
-                            color: "#99FFFFFF"
+                            color: Theme.secondaryText
                             wrapMode: Text.Wrap
                             font.pixelSize: 18
                         }
@@ -329,33 +310,18 @@ DialogWindow {
             }
         }
 
-        Rectangle {
-            width: 744
-            height: Math.max(74, micLabel.height + 32)
-            radius: 12
-            color: "#292A33"
+        SettingRow {
+            label: qsTr("麦克风串流")
+            controlMargin: 20
 
-            Text {
-                id: micLabel
-                x: 20
-                anchors.verticalCenter: parent.verticalCenter
-                width: parent.width - 40 - 44 - 20
-                text: qsTr("麦克风串流")
-                color: "#FFFFFF"
-                wrapMode: Text.Wrap
-                font.pixelSize: 20
-            }
             Rectangle {
                 objectName: "micSwitch"
-                anchors.right: parent.right
-                anchors.rightMargin: 20
-                anchors.verticalCenter: parent.verticalCenter
                 width: 44
                 height: 28
                 radius: 14
-                color: settingPage.micOn ? "#177BE6" : "transparent"
+                color: settingPage.micOn ? Theme.dialogButton : Theme.none
                 border.width: settingPage.micOn ? 0 : 3
-                border.color: "#FFFFFF"
+                border.color: Theme.white
 
                 Rectangle {
                     x: settingPage.micOn ? 26 : 10
@@ -363,7 +329,7 @@ DialogWindow {
                     width: 12
                     height: 12
                     radius: 6
-                    color: "#FFFFFF"
+                    color: Theme.white
                 }
                 MouseArea {
                     anchors.fill: parent

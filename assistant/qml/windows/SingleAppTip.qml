@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import NerevManager 1.0
 import ".."
 import "../common"
 
@@ -10,14 +11,11 @@ DialogWindow {
     title: qsTr("提示")
     designWidth: 400
     designHeight: 300
-    frameColor: "#22242C"
+    frameColor: Theme.panel
     modality: Qt.NonModal
     visible: true
     contentHeight: message.y + message.height + 40 + okButton.height + 48 - bottomMargin
 
-    Utils {
-        id: utils
-    }
 
     Timer {
         interval: 4000
@@ -31,7 +29,7 @@ DialogWindow {
         y: 20
         width: parent.width - 60
         text: qsTr("应用程序已打开")
-        color: "#FFFFFF"
+        color: Theme.text
         horizontalAlignment: Text.AlignHCenter
         wrapMode: Text.Wrap
         font.pixelSize: 20

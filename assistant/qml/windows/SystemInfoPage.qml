@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import NerevManager 1.0
 import "../common"
 
 // This PC beside the minimum and the recommended configuration.
@@ -17,7 +18,7 @@ DialogWindow {
         spacing: 40
 
         Repeater {
-            model: utils.parseList(nerev.systemInfo)
+            model: PageRules.parseList(nerev.systemInfo)
 
             Column {
                 width: 360
@@ -26,7 +27,7 @@ DialogWindow {
                 Text {
                     width: parent.width
                     text: modelData[0]
-                    color: "#FFFFFF"
+                    color: Theme.text
                     wrapMode: Text.Wrap
                     font.pixelSize: 20
                 }

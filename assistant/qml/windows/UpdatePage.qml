@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import NerevManager 1.0
 import "../common"
 
 // A newer installer is ready: install it now, or cancel (which ends the
@@ -13,22 +14,22 @@ DialogWindow {
         if (nerevupdate.setup()) {
             nerev.shutdownADB()
             updatePage.close()
-            mainWin.close()
+            host.close()
         } else {
-            mainWin.showToast(qsTr("安装失败请重试！"))
+            host.showToast(qsTr("安装失败请重试！"))
         }
     }
 
     function cancel() {
         updatePage.close()
         if (isForce)
-            mainWin.close()
+            host.close()
     }
 
     designWidth: 420
     hasTitleBar: false
     bottomMargin: 30
-    frameColor: utils.nerev_btnbackgroundcolor
+    frameColor: Theme.pill
     contentHeight: column.y + column.height
 
     Column {
@@ -41,14 +42,14 @@ DialogWindow {
         Text {
             width: parent.width
             text: qsTr("自动更新")
-            color: "#CCCCCD"
+            color: Theme.noticeTitle
             wrapMode: Text.Wrap
             font.pixelSize: 36
         }
         Text {
             width: parent.width
             text: qsTr("您的串流工具需安装如下更新才能使用")
-            color: "#FF909092"
+            color: Theme.noticeHint
             wrapMode: Text.Wrap
             font.pixelSize: 16
         }
@@ -56,7 +57,7 @@ DialogWindow {
             objectName: "noteText"
             width: 340
             text: updatePage.note
-            color: "#F3F3F3"
+            color: Theme.noticeText
             wrapMode: Text.WrapAnywhere
             font.pixelSize: 18
         }
@@ -64,33 +65,23 @@ DialogWindow {
             objectName: "forceText"
             width: parent.width
             text: qsTr("此版本为强更，取消后将关闭程序")
-            color: "#FB625C"
+            color: Theme.error
             wrapMode: Text.Wrap
             font.pixelSize: 16
             visible: updatePage.isForce
         }
-        Row {
-            anchors.horizontalCenter: parent.horizontalCenter
+        DialogButtons {
             spacing: 16
-
-            NerevButton {
-                objectName: "installButton"
-                minimumWidth: 162
-                minimumHeight: 40
-                color: "#FF177BE6"
-                pixelSize: 18
-                text: qsTr("立即安装")
-                onClicked: updatePage.install()
-            }
-            NerevButton {
-                objectName: "cancelButton"
-                minimumWidth: 162
-                minimumHeight: 40
-                color: "#FF292A33"
-                pixelSize: 18
-                text: qsTr("取消")
-                onClicked: updatePage.cancel()
-            }
+            buttonWidth: 162
+            buttonHeight: 40
+            first.objectName: "installButton"
+            first.color: Theme.dialogButton
+            first.text: qsTr("立即安装")
+            second.objectName: "cancelButton"
+            second.color: Theme.field
+            second.text: qsTr("取消")
+            onFirstClicked: updatePage.install()
+            onSecondClicked: updatePage.cancel()
         }
     }
 }

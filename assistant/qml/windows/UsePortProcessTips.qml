@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import NerevManager 1.0
 import "../common"
 
 // Other programs hold the streaming ports.
@@ -8,7 +9,7 @@ DialogWindow {
     property string names
 
     title: qsTr("提示")
-    titleFontFamily: utils.nerev_font
+    titleFontFamily: Theme.fontFamily
     designWidth: 440
     designHeight: 300
     contentHeight: message.y + message.height
@@ -20,7 +21,7 @@ DialogWindow {
         y: 40
         width: parent.width - 60
         text: qsTr("端口“") + portTips.names + qsTr("”已被占用，请先关闭这些程序再进行串流")
-        color: "#FFFFFF"
+        color: Theme.text
         wrapMode: Text.WrapAtWordBoundaryOrAnywhere
         font.pixelSize: 20
     }

@@ -67,6 +67,7 @@ int fitMainWindow()
 {
     AppStartup::applyApplicationFont(*qGuiApp);
     AppStartup::registerWindowType();
+    AppStartup::registerPageTypes();
     registerStandInNerevManager();
     AppStartup::chooseSceneGraphBackend();
 

@@ -4,12 +4,17 @@ import QtTest 1.15
 // TestCase with the helpers of the page tests.
 TestCase {
     property real lastClick: 0
+    // The stand-in main window handed to the pages loaded (none: not set).
+    property var host: null
 
     // Loads a page from the program's resources as a child of `parent`.
     function load(url, parent, properties) {
         var component = Qt.createComponent(url)
         compare(component.status, Component.Ready, component.errorString())
-        var object = component.createObject(parent, properties || {})
+        var initial = properties || {}
+        if (host)
+            initial.host = host
+        var object = component.createObject(parent, initial)
         verify(object, "cannot create " + url)
         return object
     }

@@ -12,7 +12,6 @@ Item {
     StandInNerev { id: nerev }
     StandInUpdate { id: nerevupdate }
     StandInMainWin { id: mainWin }
-    Utils { id: utils }
 
     readonly property string success: "qrc:/res/image/nerev_suc.png"
     readonly property string warning: "qrc:/res/image/nerev_warning_big.png"
@@ -26,7 +25,7 @@ Item {
         function make(file, height) {
             var component = Qt.createComponent("qrc:/qml/" + file)
             compare(component.status, Component.Ready, component.errorString())
-            card = component.createObject(root, { height: height || 677 })
+            card = component.createObject(root, { height: height || 677, host: mainWin })
             verify(card)
             return card
         }

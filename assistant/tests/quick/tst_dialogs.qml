@@ -12,9 +12,9 @@ Item {
     StandInNerev { id: nerev }
     StandInUpdate { id: nerevupdate }
     StandInMainWin { id: mainWin }
-    Utils { id: utils }
 
     PageTestCase {
+        host: mainWin
         name: "Dialogs"
         when: windowShown
 

@@ -11,9 +11,9 @@ Item {
     StandInNerev { id: nerev }
     StandInUpdate { id: nerevupdate }
     StandInMainWin { id: mainWin }
-    Utils { id: utils }
 
     PageTestCase {
+        host: mainWin
         name: "FeedbackPage"
         when: windowShown
 

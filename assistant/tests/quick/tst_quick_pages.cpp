@@ -22,6 +22,7 @@ public slots:
         // controller's type (here its stand-in) later.
         static const bool registered = [] {
             AppStartup::registerWindowType();
+            AppStartup::registerPageTypes();
             return true;
         }();
         Q_UNUSED(registered)

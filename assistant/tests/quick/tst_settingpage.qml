@@ -12,7 +12,6 @@ Item {
     StandInNerev { id: nerev }
     StandInUpdate { id: nerevupdate }
     StandInMainWin { id: mainWin }
-    Utils { id: utils }
 
     PageTestCase {
         name: "SettingPage"
@@ -23,7 +22,7 @@ Item {
         function openPage() {
             var component = Qt.createComponent("qrc:/qml/windows/SettingPage.qml")
             compare(component.status, Component.Ready, component.errorString())
-            page = component.createObject(root)
+            page = component.createObject(root, { host: mainWin })
             verify(page)
             page.show()
             tryVerify(function () { return page.visible })
