@@ -36,6 +36,9 @@
 
 namespace {
 
+// The GPU table's score from which the PC can stream.
+constexpr int kSufficientHardwareScore = 8;
+
 // Steam's official page for downloading its client.
 const char kSteamDownloadUrl[] = "https://store.steampowered.com/about/";
 
@@ -92,7 +95,7 @@ void NerevManager::construct()
     system();
 
     // Captured once for the SteamVR session report.
-    const QJsonObject section = settings()->load(false, 3);
+    const QJsonObject section = settings()->load(false, int(QualityTable::Model::KZ));
     const int definition = section.value(QStringLiteral("definitionIndex")).toInt(0);
     const bool fps90 = section.value(QStringLiteral("fps")).toString() != QLatin1String("72");
     const bool microphone = section.value(QStringLiteral("audio")).toBool(false);
@@ -212,7 +215,7 @@ void NerevManager::judgeHardware()
     const int major = QSysInfo::productVersion().section(QLatin1Char('.'), 0, 0).toInt();
     if (major < 10)
         qCritical() << "system not match";
-    else if (settings()->hardwareScore(m_cpuName, m_gpuNames) >= 8)
+    else if (settings()->hardwareScore(m_cpuName, m_gpuNames) >= kSufficientHardwareScore)
         state = AdviceHardware;
     else
         qCritical() << "cpu or gpu not match";
