@@ -1,10 +1,12 @@
 #include "supportreport.h"
 
+#include "atomicfile.h"
+
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
-#include <QSaveFile>
 #include <QtGui/private/qzipwriter_p.h>
 
 namespace {
@@ -114,14 +116,11 @@ QString SupportReport::write(const QString &folder, const Inputs &inputs, QStrin
         return QString();
     }
     const QString path = QDir(folder).filePath(fileName(inputs.now));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return QString();
-    }
+    // Built in memory (the writer closes its device at the end), then written whole.
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
     {
-        QZipWriter zip(&file);
+        QZipWriter zip(&buffer);
         zip.setCompressionPolicy(QZipWriter::AutoCompress);
         zip.setCreationPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
         for (const Entry &e : entries(inputs)) {
@@ -129,15 +128,15 @@ QString SupportReport::write(const QString &folder, const Inputs &inputs, QStrin
             if (zip.status() != QZipWriter::NoError) {
                 if (error)
                     *error = QStringLiteral("cannot add ") + e.name;
-                file.cancelWriting();
                 return QString();
             }
         }
         zip.close();
     }
-    if (!file.commit()) {
+    QString why;
+    if (writeFileAtomically(path, buffer.data(), &why) != AtomicWriteResult::Written) {
         if (error)
-            *error = file.errorString();
+            *error = why;
         return QString();
     }
     return path;
