@@ -5,6 +5,7 @@
 #include "child_process.h"
 
 #include "platform/file_version.h"
+#include "platform/firewall.h"
 #include "platform/network_link.h"
 #include "platform/network_profile.h"
 #include "platform/power_plan.h"
@@ -244,4 +245,19 @@ TEST(NetworkProfile, EachInterfaceIsListedOnceWithACategory)
         EXPECT_TRUE(p.interfaceIndex == 0 || seen.insert(p.interfaceIndex).second) << p.interfaceIndex;
     }
 }
+
 #endif
+
+// Where the system cannot answer (Linux's firewall; Wine has no firewall policy and no
+// power schemes), the answer says so instead of pretending.
+TEST(FirewallAndPowerPlan, AnUnreadableAnswerSaysWhy)
+{
+    const platform::FirewallState firewall = platform::firewallState();
+    if (!firewall.known) {
+        EXPECT_FALSE(firewall.error.empty());
+        EXPECT_TRUE(firewall.allowRules.empty());
+        EXPECT_FALSE(firewall.filtersInbound);
+    }
+    if (const auto plan = platform::activePowerPlan())
+        EXPECT_FALSE(plan->id.empty());
+}

@@ -14,9 +14,12 @@ namespace {
 const CLSID kNetFwPolicy2 = {0xE2B3C97F, 0x6AE1, 0x41AC, {0x81, 0x7A, 0xF6, 0xF9, 0x21, 0x66, 0xD7, 0xDD}};
 const NET_FW_PROFILE_TYPE2 kProfiles[] = {NET_FW_PROFILE2_DOMAIN, NET_FW_PROFILE2_PRIVATE, NET_FW_PROFILE2_PUBLIC};
 
-std::string hresultText(const char *what, HRESULT hr)
+// An answer that says only why the firewall could not be read.
+FirewallState unread(const char *what, HRESULT hr)
 {
-    return win32::errorText(what, static_cast<DWORD>(hr));
+    FirewallState state;
+    state.error = win32::errorText(what, static_cast<DWORD>(hr));
+    return state;
 }
 
 // The rule when it is an enabled inbound allow rule of a profile in `profiles`.
@@ -60,25 +63,19 @@ FirewallState firewallState()
     win32::ComPtr<INetFwPolicy2> policy;
     HRESULT hr = CoCreateInstance(kNetFwPolicy2, nullptr, CLSCTX_INPROC_SERVER, __uuidof(INetFwPolicy2),
                                   reinterpret_cast<void **>(policy.put()));
-    if (FAILED(hr) || !policy) {
-        state.error = hresultText("NetFwPolicy2", hr);
-        return state;
-    }
+    if (FAILED(hr) || !policy)
+        return unread("NetFwPolicy2", hr);
     long current = 0;
     hr = policy->get_CurrentProfileTypes(&current);
-    if (FAILED(hr)) {
-        state.error = hresultText("CurrentProfileTypes", hr);
-        return state;
-    }
+    if (FAILED(hr))
+        return unread("CurrentProfileTypes", hr);
     for (NET_FW_PROFILE_TYPE2 profile : kProfiles) {
         if (!(current & profile))
             continue;
         VARIANT_BOOL on = VARIANT_FALSE;
         hr = policy->get_FirewallEnabled(profile, &on);
-        if (FAILED(hr)) {
-            state.error = hresultText("FirewallEnabled", hr);
-            return state;
-        }
+        if (FAILED(hr))
+            return unread("FirewallEnabled", hr);
         if (on != VARIANT_TRUE)
             continue;
         state.filtersInbound = true;
@@ -89,18 +86,14 @@ FirewallState firewallState()
 
     win32::ComPtr<INetFwRules> rules;
     hr = policy->get_Rules(rules.put());
-    if (FAILED(hr) || !rules) {
-        state.error = hresultText("Rules", hr);
-        return state;
-    }
+    if (FAILED(hr) || !rules)
+        return unread("Rules", hr);
     win32::ComPtr<IUnknown> enumerator;
     hr = rules->get__NewEnum(enumerator.put());
     win32::ComPtr<IEnumVARIANT> items;
     if (FAILED(hr) || !enumerator
-        || FAILED(enumerator->QueryInterface(__uuidof(IEnumVARIANT), reinterpret_cast<void **>(items.put())))) {
-        state.error = hresultText("Rules enumeration", hr);
-        return state;
-    }
+        || FAILED(enumerator->QueryInterface(__uuidof(IEnumVARIANT), reinterpret_cast<void **>(items.put()))))
+        return unread("Rules enumeration", hr);
     for (;;) {
         VARIANT item;
         VariantInit(&item);
