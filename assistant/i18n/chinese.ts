@@ -246,6 +246,400 @@
         </message>
     </context>
     <context>
+        <name>PcCheck</name>
+        <message>
+            <source>显卡和驱动</source>
+            <translation>Graphics card and driver</translation>
+        </message>
+        <message>
+            <source>网络类型</source>
+            <translation>Network type</translation>
+        </message>
+        <message>
+            <source>防火墙</source>
+            <translation>Firewall</translation>
+        </message>
+        <message>
+            <source>串流端口</source>
+            <translation>Streaming ports</translation>
+        </message>
+        <message>
+            <source>驱动文件夹</source>
+            <translation>Driver folder</translation>
+        </message>
+        <message>
+            <source>电脑的网络连接</source>
+            <translation>PC's network connection</translation>
+        </message>
+        <message>
+            <source>Wi-Fi 频段</source>
+            <translation>Wi-Fi band</translation>
+        </message>
+        <message>
+            <source>音频输出</source>
+            <translation>Audio output</translation>
+        </message>
+        <message>
+            <source>电源计划</source>
+            <translation>Power plan</translation>
+        </message>
+        <message>
+            <source>Steam 和 SteamVR</source>
+            <translation>Steam and SteamVR</translation>
+        </message>
+        <message>
+            <source>没有找到显卡信息。</source>
+            <translation>No graphics card information was found.</translation>
+        </message>
+        <message>
+            <source>显卡能力表缺失或已损坏，无法评估显卡。</source>
+            <translation>The graphics card table is missing or damaged, so the graphics card cannot be rated.</translation>
+        </message>
+        <message>
+            <source>显卡 %1 达不到串流的要求。</source>
+            <translation>The graphics card %1 does not meet the requirements for streaming.</translation>
+        </message>
+        <message>
+            <source>显卡驱动 %1 较旧，建议更新显卡驱动。</source>
+            <translation>The graphics driver %1 is old. Please update the graphics driver.</translation>
+        </message>
+        <message>
+            <source>显卡驱动 %1 较旧，建议更新到 %2 或更新的版本。</source>
+            <translation>The graphics driver %1 is old. Please update to %2 or later.</translation>
+        </message>
+        <message>
+            <source>打开驱动下载页</source>
+            <translation>Open the driver download page</translation>
+        </message>
+        <message>
+            <source>显卡 %1 可以串流。</source>
+            <translation>The graphics card %1 can stream.</translation>
+        </message>
+        <message>
+            <source>无法读取网络类型。</source>
+            <translation>The network type could not be read.</translation>
+        </message>
+        <message>
+            <source>电脑当前没有连接网络。</source>
+            <translation>The PC is not connected to a network.</translation>
+        </message>
+        <message>
+            <source>未命名网络</source>
+            <translation>Unnamed network</translation>
+        </message>
+        <message>
+            <source>网络“%1”是公用网络，防火墙会拦截串流。</source>
+            <translation>The network "%1" is public, so the firewall blocks streaming.</translation>
+        </message>
+        <message>
+            <source>设为专用网络</source>
+            <translation>Make it private</translation>
+        </message>
+        <message>
+            <source>无法确定当前网络的类型。</source>
+            <translation>The type of the current network cannot be determined.</translation>
+        </message>
+        <message>
+            <source>当前网络是专用网络或域网络。</source>
+            <translation>The current network is private or a domain network.</translation>
+        </message>
+        <message>
+            <source>无法读取防火墙规则。</source>
+            <translation>The firewall rules could not be read.</translation>
+        </message>
+        <message>
+            <source>防火墙没有拦截传入的连接。</source>
+            <translation>The firewall does not block incoming connections.</translation>
+        </message>
+        <message>
+            <source>防火墙设置为阻止所有传入连接，规则无法放行串流。</source>
+            <translation>The firewall is set to block all incoming connections, so no rule can let streaming in.</translation>
+        </message>
+        <message>
+            <source>防火墙已放行 SteamVR 服务器和串流端口。</source>
+            <translation>The firewall lets in SteamVR's server and the streaming ports.</translation>
+        </message>
+        <message>
+            <source>SteamVR 服务器</source>
+            <translation>SteamVR server</translation>
+        </message>
+        <message>
+            <source>防火墙没有放行：%1。</source>
+            <translation>The firewall does not let in: %1.</translation>
+        </message>
+        <message>
+            <source>添加防火墙规则</source>
+            <translation>Add firewall rules</translation>
+        </message>
+        <message>
+            <source>无法读取端口的占用情况。</source>
+            <translation>Which programs use the ports could not be read.</translation>
+        </message>
+        <message>
+            <source>串流端口没有被其他程序占用。</source>
+            <translation>No other program uses the streaming ports.</translation>
+        </message>
+        <message>
+            <source>%1 占用了串流端口 %2。</source>
+            <translation>%1 uses the streaming port %2.</translation>
+        </message>
+        <message>
+            <source>结束 %1</source>
+            <translation>End %1</translation>
+        </message>
+        <message>
+            <source>驱动文件夹在同步文件夹 %1 中，SteamVR 无法从这里加载驱动。请把程序移到本地文件夹，例如 %2。</source>
+            <translation>The driver folder is inside the synced folder %1, and SteamVR cannot load a driver from there. Please move the program to a local folder, for example %2.</translation>
+        </message>
+        <message>
+            <source>驱动文件夹的路径 SteamVR 可以读取。</source>
+            <translation>SteamVR can read the driver folder's path.</translation>
+        </message>
+        <message>
+            <source>驱动文件夹的路径含有中文等字符，SteamVR 无法读取，这个磁盘也没有短路径。请把程序移到只含英文字母和数字的文件夹，例如 %1。</source>
+            <translation>The driver folder's path holds characters such as Chinese that SteamVR cannot read, and this drive has no short paths. Please move the program to a folder whose path holds only English letters and digits, for example %1.</translation>
+        </message>
+        <message>
+            <source>驱动以含有中文的路径注册，SteamVR 无法读取。</source>
+            <translation>The driver is registered by a path with Chinese characters, which SteamVR cannot read.</translation>
+        </message>
+        <message>
+            <source>通过短路径注册</source>
+            <translation>Register by the short path</translation>
+        </message>
+        <message>
+            <source>驱动文件夹的路径含有中文等字符，SteamVR 通过短路径 %1 加载驱动。</source>
+            <translation>The driver folder's path holds characters such as Chinese; SteamVR loads the driver through the short path %1.</translation>
+        </message>
+        <message>
+            <source>有线串流不经过路由器。</source>
+            <translation>Wired streaming does not go through the router.</translation>
+        </message>
+        <message>
+            <source>无法确定电脑怎样连接路由器。</source>
+            <translation>How the PC connects to the router cannot be determined.</translation>
+        </message>
+        <message>
+            <source>电脑通过 Wi-Fi 连接路由器。无线串流时，建议用网线把电脑接到路由器的千兆网口。</source>
+            <translation>The PC reaches the router over Wi-Fi. For wireless streaming, connect the PC to a gigabit port of the router with a cable.</translation>
+        </message>
+        <message>
+            <source>电脑用网线连接路由器，但读不到连接速率。</source>
+            <translation>The PC reaches the router by cable, but the link speed could not be read.</translation>
+        </message>
+        <message>
+            <source>电脑与路由器的网线连接只有 %1，建议使用千兆网线和千兆网口。</source>
+            <translation>The cable link between the PC and the router runs at only %1. Please use a gigabit cable and gigabit ports.</translation>
+        </message>
+        <message>
+            <source>电脑用网线以 %1 连接路由器。</source>
+            <translation>The PC reaches the router by cable at %1.</translation>
+        </message>
+        <message>
+            <source>电脑通过 %1 上网，无法判断它与路由器的连接。</source>
+            <translation>The PC goes online through %1; its link to the router cannot be judged.</translation>
+        </message>
+        <message>
+            <source>无法确定电脑是否使用 Wi-Fi。</source>
+            <translation>Whether the PC uses Wi-Fi cannot be determined.</translation>
+        </message>
+        <message>
+            <source>电脑没有使用 Wi-Fi。</source>
+            <translation>The PC does not use Wi-Fi.</translation>
+        </message>
+        <message>
+            <source>无法读取电脑所连 Wi-Fi 的频段。</source>
+            <translation>The band of the PC's Wi-Fi could not be read.</translation>
+        </message>
+        <message>
+            <source>电脑连接的是 2.4 GHz 的 Wi-Fi，建议改连 5 GHz 或 6 GHz 的 Wi-Fi。</source>
+            <translation>The PC is on 2.4 GHz Wi-Fi. Please connect it to 5 GHz or 6 GHz Wi-Fi instead.</translation>
+        </message>
+        <message>
+            <source>电脑连接的是 6 GHz 的 Wi-Fi。</source>
+            <translation>The PC is on 6 GHz Wi-Fi.</translation>
+        </message>
+        <message>
+            <source>电脑连接的是 5 GHz 的 Wi-Fi。</source>
+            <translation>The PC is on 5 GHz Wi-Fi.</translation>
+        </message>
+        <message>
+            <source>无法读取音频输出设备。</source>
+            <translation>The audio output devices could not be read.</translation>
+        </message>
+        <message>
+            <source>电脑没有音频输出设备，串流时没有声音。</source>
+            <translation>The PC has no audio output device, so streaming has no sound.</translation>
+        </message>
+        <message>
+            <source>安装虚拟声卡</source>
+            <translation>Install the virtual sound card</translation>
+        </message>
+        <message>
+            <source>音频输出设备：%1。</source>
+            <translation>Audio output device: %1.</translation>
+        </message>
+        <message>
+            <source>无法读取电源计划。</source>
+            <translation>The power plan could not be read.</translation>
+        </message>
+        <message>
+            <source>电源计划“%1”是节能计划，会限制显卡性能。</source>
+            <translation>The power plan "%1" saves power and holds the graphics card back.</translation>
+        </message>
+        <message>
+            <source>切换到高性能</source>
+            <translation>Switch to High performance</translation>
+        </message>
+        <message>
+            <source>电源计划“%1”不限制显卡性能。</source>
+            <translation>The power plan "%1" does not hold the graphics card back.</translation>
+        </message>
+        <message>
+            <source>无法判断电源计划“%1”是否节能。</source>
+            <translation>Whether the power plan "%1" saves power cannot be judged.</translation>
+        </message>
+        <message>
+            <source>没有安装 Steam。</source>
+            <translation>Steam is not installed.</translation>
+        </message>
+        <message>
+            <source>安装 Steam</source>
+            <translation>Install Steam</translation>
+        </message>
+        <message>
+            <source>没有安装 SteamVR。</source>
+            <translation>SteamVR is not installed.</translation>
+        </message>
+        <message>
+            <source>安装 SteamVR</source>
+            <translation>Install SteamVR</translation>
+        </message>
+        <message>
+            <source>Steam 和 SteamVR 已安装，但读不到 SteamVR 的版本。</source>
+            <translation>Steam and SteamVR are installed, but SteamVR's version could not be read.</translation>
+        </message>
+        <message>
+            <source>Steam 和 SteamVR 已安装，SteamVR 版本 %1。</source>
+            <translation>Steam and SteamVR are installed, SteamVR version %1.</translation>
+        </message>
+        <message>
+            <source>无法启动所需的系统工具</source>
+            <translation>the system tool it needs could not be started</translation>
+        </message>
+        <message>
+            <source>系统工具没有在规定时间内完成</source>
+            <translation>the system tool did not finish in time</translation>
+        </message>
+        <message>
+            <source>退出码 %1</source>
+            <translation>exit code %1</translation>
+        </message>
+    </context>
+    <context>
+        <name>PcChecker</name>
+        <message>
+            <source>检查超时，请再检查一次。</source>
+            <translation>The check took too long. Please check again.</translation>
+        </message>
+        <message>
+            <source>要结束 %1 吗？它未保存的内容会丢失。</source>
+            <translation>End %1? Anything it has not saved will be lost.</translation>
+        </message>
+        <message>
+            <source>请等这一项检查完再修复。</source>
+            <translation>Please wait until this check has finished before fixing it.</translation>
+        </message>
+        <message>
+            <source>这一项没有可用的修复。</source>
+            <translation>There is no fix for this item.</translation>
+        </message>
+        <message>
+            <source>结束程序之前需要确认。</source>
+            <translation>Ending a program needs your confirmation first.</translation>
+        </message>
+        <message>
+            <source>已打开显卡驱动的下载页。</source>
+            <translation>The graphics driver download page is open.</translation>
+        </message>
+        <message>
+            <source>修复失败：%1</source>
+            <translation>The fix failed: %1</translation>
+        </message>
+        <message>
+            <source>无法打开 %1</source>
+            <translation>%1 could not be opened</translation>
+        </message>
+        <message>
+            <source>已启动虚拟声卡的安装程序。</source>
+            <translation>The virtual sound card's installer has started.</translation>
+        </message>
+        <message>
+            <source>无法启动安装程序</source>
+            <translation>the installer could not be started</translation>
+        </message>
+        <message>
+            <source>已打开 Steam 的下载页。</source>
+            <translation>The Steam download page is open.</translation>
+        </message>
+        <message>
+            <source>无法打开 Steam 的下载页</source>
+            <translation>the Steam download page could not be opened</translation>
+        </message>
+        <message>
+            <source>已请 Steam 安装 SteamVR。</source>
+            <translation>Steam has been asked to install SteamVR.</translation>
+        </message>
+        <message>
+            <source>无法打开 Steam</source>
+            <translation>Steam could not be opened</translation>
+        </message>
+        <message>
+            <source>没有在规定时间内完成</source>
+            <translation>it did not finish in time</translation>
+        </message>
+        <message>
+            <source>找不到 %1</source>
+            <translation>%1 was not found</translation>
+        </message>
+        <message>
+            <source>没有需要修改的内容</source>
+            <translation>there is nothing to change</translation>
+        </message>
+        <message>
+            <source>已把网络设为专用网络。</source>
+            <translation>The network is now private.</translation>
+        </message>
+        <message>
+            <source>已添加防火墙规则。</source>
+            <translation>The firewall rules have been added.</translation>
+        </message>
+        <message>
+            <source>已切换到高性能电源计划。</source>
+            <translation>Switched to the High performance power plan.</translation>
+        </message>
+        <message>
+            <source>已切换到平衡电源计划。</source>
+            <translation>Switched to the Balanced power plan.</translation>
+        </message>
+        <message>
+            <source>无法结束 %1（进程 %2）</source>
+            <translation>%1 (process %2) could not be ended</translation>
+        </message>
+        <message>
+            <source>已结束 %1。</source>
+            <translation>%1 has been ended.</translation>
+        </message>
+        <message>
+            <source>没有短路径</source>
+            <translation>there is no short path</translation>
+        </message>
+        <message>
+            <source>已通过短路径 %1 注册驱动。</source>
+            <translation>The driver is registered through the short path %1.</translation>
+        </message>
+    </context>
+    <context>
         <name>PowerDownPage</name>
         <message>
             <location filename="../qml/windows/PowerDownPage.qml" line="+30" />

@@ -246,6 +246,400 @@
         </message>
     </context>
     <context>
+        <name>PcCheck</name>
+        <message>
+            <source>显卡和驱动</source>
+            <translation>グラフィックスカードとドライバー</translation>
+        </message>
+        <message>
+            <source>网络类型</source>
+            <translation>ネットワークの種類</translation>
+        </message>
+        <message>
+            <source>防火墙</source>
+            <translation>ファイアウォール</translation>
+        </message>
+        <message>
+            <source>串流端口</source>
+            <translation>ストリーミングポート</translation>
+        </message>
+        <message>
+            <source>驱动文件夹</source>
+            <translation>ドライバーフォルダー</translation>
+        </message>
+        <message>
+            <source>电脑的网络连接</source>
+            <translation>PC のネットワーク接続</translation>
+        </message>
+        <message>
+            <source>Wi-Fi 频段</source>
+            <translation>Wi-Fi の周波数帯</translation>
+        </message>
+        <message>
+            <source>音频输出</source>
+            <translation>オーディオ出力</translation>
+        </message>
+        <message>
+            <source>电源计划</source>
+            <translation>電源プラン</translation>
+        </message>
+        <message>
+            <source>Steam 和 SteamVR</source>
+            <translation>Steam と SteamVR</translation>
+        </message>
+        <message>
+            <source>没有找到显卡信息。</source>
+            <translation>グラフィックスカードの情報が見つかりません。</translation>
+        </message>
+        <message>
+            <source>显卡能力表缺失或已损坏，无法评估显卡。</source>
+            <translation>グラフィックスカードの性能表がないか壊れているため、評価できません。</translation>
+        </message>
+        <message>
+            <source>显卡 %1 达不到串流的要求。</source>
+            <translation>グラフィックスカード %1 はストリーミングの要件を満たしていません。</translation>
+        </message>
+        <message>
+            <source>显卡驱动 %1 较旧，建议更新显卡驱动。</source>
+            <translation>グラフィックスドライバー %1 は古いため、更新をお勧めします。</translation>
+        </message>
+        <message>
+            <source>显卡驱动 %1 较旧，建议更新到 %2 或更新的版本。</source>
+            <translation>グラフィックスドライバー %1 は古いため、%2 以降に更新してください。</translation>
+        </message>
+        <message>
+            <source>打开驱动下载页</source>
+            <translation>ドライバーのダウンロードページを開く</translation>
+        </message>
+        <message>
+            <source>显卡 %1 可以串流。</source>
+            <translation>グラフィックスカード %1 はストリーミングできます。</translation>
+        </message>
+        <message>
+            <source>无法读取网络类型。</source>
+            <translation>ネットワークの種類を読み取れません。</translation>
+        </message>
+        <message>
+            <source>电脑当前没有连接网络。</source>
+            <translation>PC はネットワークに接続されていません。</translation>
+        </message>
+        <message>
+            <source>未命名网络</source>
+            <translation>名前のないネットワーク</translation>
+        </message>
+        <message>
+            <source>网络“%1”是公用网络，防火墙会拦截串流。</source>
+            <translation>ネットワーク「%1」はパブリックのため、ファイアウォールがストリーミングをブロックします。</translation>
+        </message>
+        <message>
+            <source>设为专用网络</source>
+            <translation>プライベートに設定</translation>
+        </message>
+        <message>
+            <source>无法确定当前网络的类型。</source>
+            <translation>現在のネットワークの種類を判断できません。</translation>
+        </message>
+        <message>
+            <source>当前网络是专用网络或域网络。</source>
+            <translation>現在のネットワークはプライベートまたはドメインです。</translation>
+        </message>
+        <message>
+            <source>无法读取防火墙规则。</source>
+            <translation>ファイアウォールの規則を読み取れません。</translation>
+        </message>
+        <message>
+            <source>防火墙没有拦截传入的连接。</source>
+            <translation>ファイアウォールは受信接続をブロックしていません。</translation>
+        </message>
+        <message>
+            <source>防火墙设置为阻止所有传入连接，规则无法放行串流。</source>
+            <translation>ファイアウォールがすべての受信接続をブロックする設定のため、規則でストリーミングを許可できません。</translation>
+        </message>
+        <message>
+            <source>防火墙已放行 SteamVR 服务器和串流端口。</source>
+            <translation>ファイアウォールは SteamVR サーバーとストリーミングポートを許可しています。</translation>
+        </message>
+        <message>
+            <source>SteamVR 服务器</source>
+            <translation>SteamVR サーバー</translation>
+        </message>
+        <message>
+            <source>防火墙没有放行：%1。</source>
+            <translation>ファイアウォールが許可していないもの：%1。</translation>
+        </message>
+        <message>
+            <source>添加防火墙规则</source>
+            <translation>ファイアウォールの規則を追加</translation>
+        </message>
+        <message>
+            <source>无法读取端口的占用情况。</source>
+            <translation>ポートの使用状況を読み取れません。</translation>
+        </message>
+        <message>
+            <source>串流端口没有被其他程序占用。</source>
+            <translation>ほかのプログラムはストリーミングポートを使用していません。</translation>
+        </message>
+        <message>
+            <source>%1 占用了串流端口 %2。</source>
+            <translation>%1 がストリーミングポート %2 を使用しています。</translation>
+        </message>
+        <message>
+            <source>结束 %1</source>
+            <translation>%1 を終了</translation>
+        </message>
+        <message>
+            <source>驱动文件夹在同步文件夹 %1 中，SteamVR 无法从这里加载驱动。请把程序移到本地文件夹，例如 %2。</source>
+            <translation>ドライバーフォルダーが同期フォルダー %1 の中にあるため、SteamVR はここからドライバーを読み込めません。プログラムを %2 などのローカルフォルダーに移動してください。</translation>
+        </message>
+        <message>
+            <source>驱动文件夹的路径 SteamVR 可以读取。</source>
+            <translation>SteamVR はドライバーフォルダーのパスを読み取れます。</translation>
+        </message>
+        <message>
+            <source>驱动文件夹的路径含有中文等字符，SteamVR 无法读取，这个磁盘也没有短路径。请把程序移到只含英文字母和数字的文件夹，例如 %1。</source>
+            <translation>ドライバーフォルダーのパスに SteamVR が読み取れない文字（中国語など）が含まれ、このドライブには短いパスもありません。プログラムを %1 など英数字だけのフォルダーに移動してください。</translation>
+        </message>
+        <message>
+            <source>驱动以含有中文的路径注册，SteamVR 无法读取。</source>
+            <translation>ドライバーが中国語を含むパスで登録されているため、SteamVR は読み取れません。</translation>
+        </message>
+        <message>
+            <source>通过短路径注册</source>
+            <translation>短いパスで登録</translation>
+        </message>
+        <message>
+            <source>驱动文件夹的路径含有中文等字符，SteamVR 通过短路径 %1 加载驱动。</source>
+            <translation>ドライバーフォルダーのパスに中国語などの文字が含まれるため、SteamVR は短いパス %1 からドライバーを読み込みます。</translation>
+        </message>
+        <message>
+            <source>有线串流不经过路由器。</source>
+            <translation>有線ストリーミングはルーターを経由しません。</translation>
+        </message>
+        <message>
+            <source>无法确定电脑怎样连接路由器。</source>
+            <translation>PC がルーターにどう接続しているか判断できません。</translation>
+        </message>
+        <message>
+            <source>电脑通过 Wi-Fi 连接路由器。无线串流时，建议用网线把电脑接到路由器的千兆网口。</source>
+            <translation>PC は Wi-Fi でルーターに接続しています。ワイヤレスストリーミングでは、PC をケーブルでルーターのギガビットポートに接続することをお勧めします。</translation>
+        </message>
+        <message>
+            <source>电脑用网线连接路由器，但读不到连接速率。</source>
+            <translation>PC はケーブルでルーターに接続していますが、接続速度を読み取れません。</translation>
+        </message>
+        <message>
+            <source>电脑与路由器的网线连接只有 %1，建议使用千兆网线和千兆网口。</source>
+            <translation>PC とルーターのケーブル接続は %1 しかありません。ギガビット対応のケーブルとポートをお使いください。</translation>
+        </message>
+        <message>
+            <source>电脑用网线以 %1 连接路由器。</source>
+            <translation>PC はケーブルで %1 でルーターに接続しています。</translation>
+        </message>
+        <message>
+            <source>电脑通过 %1 上网，无法判断它与路由器的连接。</source>
+            <translation>PC は %1 経由でインターネットに接続しているため、ルーターとの接続を判断できません。</translation>
+        </message>
+        <message>
+            <source>无法确定电脑是否使用 Wi-Fi。</source>
+            <translation>PC が Wi-Fi を使っているか判断できません。</translation>
+        </message>
+        <message>
+            <source>电脑没有使用 Wi-Fi。</source>
+            <translation>PC は Wi-Fi を使用していません。</translation>
+        </message>
+        <message>
+            <source>无法读取电脑所连 Wi-Fi 的频段。</source>
+            <translation>PC が接続している Wi-Fi の周波数帯を読み取れません。</translation>
+        </message>
+        <message>
+            <source>电脑连接的是 2.4 GHz 的 Wi-Fi，建议改连 5 GHz 或 6 GHz 的 Wi-Fi。</source>
+            <translation>PC は 2.4 GHz の Wi-Fi に接続しています。5 GHz または 6 GHz の Wi-Fi に接続してください。</translation>
+        </message>
+        <message>
+            <source>电脑连接的是 6 GHz 的 Wi-Fi。</source>
+            <translation>PC は 6 GHz の Wi-Fi に接続しています。</translation>
+        </message>
+        <message>
+            <source>电脑连接的是 5 GHz 的 Wi-Fi。</source>
+            <translation>PC は 5 GHz の Wi-Fi に接続しています。</translation>
+        </message>
+        <message>
+            <source>无法读取音频输出设备。</source>
+            <translation>オーディオ出力デバイスを読み取れません。</translation>
+        </message>
+        <message>
+            <source>电脑没有音频输出设备，串流时没有声音。</source>
+            <translation>PC にオーディオ出力デバイスがないため、ストリーミング中に音が出ません。</translation>
+        </message>
+        <message>
+            <source>安装虚拟声卡</source>
+            <translation>仮想サウンドカードをインストール</translation>
+        </message>
+        <message>
+            <source>音频输出设备：%1。</source>
+            <translation>オーディオ出力デバイス：%1。</translation>
+        </message>
+        <message>
+            <source>无法读取电源计划。</source>
+            <translation>電源プランを読み取れません。</translation>
+        </message>
+        <message>
+            <source>电源计划“%1”是节能计划，会限制显卡性能。</source>
+            <translation>電源プラン「%1」は省電力プランのため、グラフィックスカードの性能を制限します。</translation>
+        </message>
+        <message>
+            <source>切换到高性能</source>
+            <translation>高パフォーマンスに切り替え</translation>
+        </message>
+        <message>
+            <source>电源计划“%1”不限制显卡性能。</source>
+            <translation>電源プラン「%1」はグラフィックスカードの性能を制限しません。</translation>
+        </message>
+        <message>
+            <source>无法判断电源计划“%1”是否节能。</source>
+            <translation>電源プラン「%1」が省電力かどうか判断できません。</translation>
+        </message>
+        <message>
+            <source>没有安装 Steam。</source>
+            <translation>Steam がインストールされていません。</translation>
+        </message>
+        <message>
+            <source>安装 Steam</source>
+            <translation>Steam をインストール</translation>
+        </message>
+        <message>
+            <source>没有安装 SteamVR。</source>
+            <translation>SteamVR がインストールされていません。</translation>
+        </message>
+        <message>
+            <source>安装 SteamVR</source>
+            <translation>SteamVR をインストール</translation>
+        </message>
+        <message>
+            <source>Steam 和 SteamVR 已安装，但读不到 SteamVR 的版本。</source>
+            <translation>Steam と SteamVR はインストールされていますが、SteamVR のバージョンを読み取れません。</translation>
+        </message>
+        <message>
+            <source>Steam 和 SteamVR 已安装，SteamVR 版本 %1。</source>
+            <translation>Steam と SteamVR はインストール済みです。SteamVR のバージョンは %1 です。</translation>
+        </message>
+        <message>
+            <source>无法启动所需的系统工具</source>
+            <translation>必要なシステムツールを起動できません</translation>
+        </message>
+        <message>
+            <source>系统工具没有在规定时间内完成</source>
+            <translation>システムツールが時間内に終わりませんでした</translation>
+        </message>
+        <message>
+            <source>退出码 %1</source>
+            <translation>終了コード %1</translation>
+        </message>
+    </context>
+    <context>
+        <name>PcChecker</name>
+        <message>
+            <source>检查超时，请再检查一次。</source>
+            <translation>チェックがタイムアウトしました。もう一度チェックしてください。</translation>
+        </message>
+        <message>
+            <source>要结束 %1 吗？它未保存的内容会丢失。</source>
+            <translation>%1 を終了しますか？保存されていない内容は失われます。</translation>
+        </message>
+        <message>
+            <source>请等这一项检查完再修复。</source>
+            <translation>このチェックが終わってから修正してください。</translation>
+        </message>
+        <message>
+            <source>这一项没有可用的修复。</source>
+            <translation>この項目には修正方法がありません。</translation>
+        </message>
+        <message>
+            <source>结束程序之前需要确认。</source>
+            <translation>プログラムを終了する前に確認が必要です。</translation>
+        </message>
+        <message>
+            <source>已打开显卡驱动的下载页。</source>
+            <translation>グラフィックスドライバーのダウンロードページを開きました。</translation>
+        </message>
+        <message>
+            <source>修复失败：%1</source>
+            <translation>修正に失敗しました：%1</translation>
+        </message>
+        <message>
+            <source>无法打开 %1</source>
+            <translation>%1 を開けません</translation>
+        </message>
+        <message>
+            <source>已启动虚拟声卡的安装程序。</source>
+            <translation>仮想サウンドカードのインストーラーを起動しました。</translation>
+        </message>
+        <message>
+            <source>无法启动安装程序</source>
+            <translation>インストーラーを起動できません</translation>
+        </message>
+        <message>
+            <source>已打开 Steam 的下载页。</source>
+            <translation>Steam のダウンロードページを開きました。</translation>
+        </message>
+        <message>
+            <source>无法打开 Steam 的下载页</source>
+            <translation>Steam のダウンロードページを開けません</translation>
+        </message>
+        <message>
+            <source>已请 Steam 安装 SteamVR。</source>
+            <translation>Steam に SteamVR のインストールを依頼しました。</translation>
+        </message>
+        <message>
+            <source>无法打开 Steam</source>
+            <translation>Steam を開けません</translation>
+        </message>
+        <message>
+            <source>没有在规定时间内完成</source>
+            <translation>時間内に終わりませんでした</translation>
+        </message>
+        <message>
+            <source>找不到 %1</source>
+            <translation>%1 が見つかりません</translation>
+        </message>
+        <message>
+            <source>没有需要修改的内容</source>
+            <translation>変更する内容がありません</translation>
+        </message>
+        <message>
+            <source>已把网络设为专用网络。</source>
+            <translation>ネットワークをプライベートに設定しました。</translation>
+        </message>
+        <message>
+            <source>已添加防火墙规则。</source>
+            <translation>ファイアウォールの規則を追加しました。</translation>
+        </message>
+        <message>
+            <source>已切换到高性能电源计划。</source>
+            <translation>高パフォーマンスの電源プランに切り替えました。</translation>
+        </message>
+        <message>
+            <source>已切换到平衡电源计划。</source>
+            <translation>バランスの電源プランに切り替えました。</translation>
+        </message>
+        <message>
+            <source>无法结束 %1（进程 %2）</source>
+            <translation>%1（プロセス %2）を終了できません</translation>
+        </message>
+        <message>
+            <source>已结束 %1。</source>
+            <translation>%1 を終了しました。</translation>
+        </message>
+        <message>
+            <source>没有短路径</source>
+            <translation>短いパスがありません</translation>
+        </message>
+        <message>
+            <source>已通过短路径 %1 注册驱动。</source>
+            <translation>短いパス %1 でドライバーを登録しました。</translation>
+        </message>
+    </context>
+    <context>
         <name>PowerDownPage</name>
         <message>
             <location filename="../qml/windows/PowerDownPage.qml" line="+30" />

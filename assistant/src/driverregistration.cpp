@@ -53,6 +53,47 @@ bool writeEdited(const QString &path, const QJsonObject &root)
     return true;
 }
 
+const QString kDrivers = QStringLiteral("external_drivers");
+
+QString normalised(QString path)
+{
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    while (path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path;
+}
+
+bool samePath(const QString &a, const QString &b)
+{
+    return normalised(a).compare(normalised(b), Qt::CaseInsensitive) == 0;
+}
+
+// The root of a file that must exist and be an object, or why not.
+bool readObject(const QString &path, QJsonObject &root, QString *error)
+{
+    const JsonFile::Contents contents = JsonFile::read(path);
+    if (contents.status == JsonFile::Status::Ok) {
+        root = contents.root;
+        return true;
+    }
+    if (error) {
+        *error = contents.status == JsonFile::Status::Missing || contents.status == JsonFile::Status::Unreadable
+            ? QStringLiteral("cannot read ") + path
+            : QStringLiteral("not a JSON object: ") + path + QLatin1Char(' ') + contents.error.errorString();
+    }
+    return false;
+}
+
+bool writeObject(const QString &path, const QJsonObject &root, QString *error)
+{
+    QString why;
+    if (JsonFile::write(path, root, &why) == AtomicWriteResult::Written)
+        return true;
+    if (error)
+        *error = QStringLiteral("cannot write ") + path + QStringLiteral(": ") + why;
+    return false;
+}
+
 } // namespace
 
 bool DriverRegistration::set(const QString &driverDir, QString &runtimePath) const
@@ -97,4 +138,53 @@ bool DriverRegistration::has() const
         return false;
     const QJsonValue drivers = contents.root.value(QStringLiteral("external_drivers"));
     return drivers.isArray() && !drivers.toArray().isEmpty();
+}
+
+QStringList DriverRegistration::drivers(bool *ok) const
+{
+    QJsonObject root;
+    const bool read = readObject(m_path, root, nullptr);
+    if (ok)
+        *ok = read;
+    QStringList entries;
+    for (const QJsonValue &v : root.value(kDrivers).toArray())
+        entries << v.toString();
+    return entries;
+}
+
+bool DriverRegistration::replaceFolder(const QString &folder, const QString &replacement, QString *error) const
+{
+    QJsonObject root;
+    if (!readObject(m_path, root, error))
+        return false;
+    QJsonArray out;
+    bool placed = false;
+    // A null or missing member (as SteamVR writes it) is an empty list.
+    for (const QJsonValue &v : root.value(kDrivers).toArray()) {
+        if (v.isString() && (samePath(v.toString(), folder) || samePath(v.toString(), replacement))) {
+            if (!placed)
+                out.append(replacement);
+            placed = true;
+            continue;
+        }
+        out.append(v);
+    }
+    if (!placed)
+        out.append(replacement);
+    root.insert(kDrivers, out);
+    return writeObject(m_path, root, error);
+}
+
+bool DriverRegistration::removeFolder(const QString &folder, QString *error) const
+{
+    QJsonObject root;
+    if (!readObject(m_path, root, error))
+        return false;
+    QJsonArray out;
+    for (const QJsonValue &v : root.value(kDrivers).toArray()) {
+        if (!(v.isString() && samePath(v.toString(), folder)))
+            out.append(v);
+    }
+    root.insert(kDrivers, out);
+    return writeObject(m_path, root, error);
 }

@@ -1,9 +1,11 @@
 #include "steammanager.h"
 
+#include "pccheck.h"
 #include "settingsstore.h"
 #include "systeminfo.h"
 
 #include "platform/shell.h"
+#include "platform/short_path.h"
 #include "platform/steam_layout.h"
 #include "platform/system_facts.h"
 
@@ -36,6 +38,17 @@ QString appDir()
 QString homeDir()
 {
     return QDir::homePath();
+}
+
+// The driver folder as SteamVR can load it: SteamVR does not load a driver from a
+// folder whose path holds characters outside ASCII, so such a folder goes in by
+// its short (8.3) path where the file system has one.
+QString driverFolderForSteamVr()
+{
+    const QString folder = appDir();
+    if (PcCheck::isPlainAscii(folder))
+        return folder;
+    return PcCheck::readableDriverFolder(folder, fromStd(platform::shortPathName(QDir::toNativeSeparators(folder).toStdString())));
 }
 
 platform::SteamLayout layout()
@@ -230,7 +243,7 @@ void SteamManager::startSteamVR()
     if (!isSteamRunning())
         return;
     QString runtime;
-    SettingsStore::instance()->setExternalDrivers(appDir(), homeDir(), runtime);
+    SettingsStore::instance()->setExternalDrivers(driverFolderForSteamVr(), homeDir(), runtime);
     qInfo() << "[steam] startSteamVR";
     m_shm.writeValue(0);
     if (!platform::openUrlDetached(kSteamVrUrl))

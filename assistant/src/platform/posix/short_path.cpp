@@ -1,0 +1,10 @@
+#include "platform/short_path.h"
+
+namespace platform {
+
+std::string shortPathName(const std::string &)
+{
+    return {};
+}
+
+} // namespace platform
