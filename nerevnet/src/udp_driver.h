@@ -94,13 +94,17 @@ private:
     void requestFlush();
     // On the channel's thread: KCP's flush, then the datagrams it put out.
     void flushKcp();
-    // The same for the periodic update at time `at`; false when KCP has
-    // given up retransmitting to the peer.
-    bool updateKcp(uint32_t at);
+    // The same for the periodic update at time `at`, with the keep-alive;
+    // the reason when the peer is to be given up, else null.
+    const char* updateKcp(uint32_t at);
+    // Flushes again in a moment while segments wait for acknowledgement.
+    void keepResending(bool waiting);
     void sendOutgoing();
 
     void createKcp();
     void releaseKcp();
+    // Logs what the conversation sent, then releases its control block.
+    void endConversation(IKCPCB* kcp);
     static int kcpOutput(const char* buffer, int length, IKCPCB* kcp, void* user);
     static void kcpLog(const char* text, IKCPCB* kcp, void* user);
 
@@ -116,6 +120,8 @@ private:
     std::unique_ptr<asio::ip::udp::socket> m_socket;
     std::unique_ptr<asio::steady_timer> m_updateTimer;
     std::unique_ptr<asio::steady_timer> m_retryTimer;
+    std::unique_ptr<asio::steady_timer> m_resendTimer;
+    bool m_resendArmed = false;  // channel thread only
     asio::ip::udp::endpoint m_remote;
     asio::ip::udp::endpoint m_sender;
     std::thread m_thread;
@@ -131,9 +137,14 @@ private:
 
     std::mutex m_kcpLock;
     IKCPCB* m_kcp = nullptr;
-    // Acknowledgement progress of the conversation, under m_kcpLock.
+    // Acknowledgement progress of the conversation and the keep-alive's
+    // times (KCP's clock), under m_kcpLock.
     uint32_t m_ackedUpTo = 0;
     uint32_t m_lastProgress = 0;
+    uint32_t m_lastHeard = 0;
+    uint32_t m_lastProbe = 0;
+    // Data segments put out, repeated ones included (KCP's output, under m_kcpLock).
+    uint32_t m_dataSegments = 0;
     std::atomic<bool> m_connected{false};
 
     std::vector<uint8_t> m_datagram;

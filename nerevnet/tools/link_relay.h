@@ -73,6 +73,25 @@ private:
         bool toServer;
         std::vector<char> bytes;
     };
+    class DatagramBatch {
+    public:
+        static constexpr size_t kSize = 64;
+        static constexpr size_t kSlot = 4096;
+        DatagramBatch();
+        // What waits on the socket, up to kSize datagrams; 0 when nothing.
+        size_t receive(asio::ip::udp::socket& socket);
+        const char* data(size_t i) const { return m_buffers.data() + i * kSlot; }
+        size_t length(size_t i) const { return m_lengths[i]; }
+        const asio::ip::udp::endpoint& sender(size_t i) const { return m_senders[i]; }
+        // Sends the items' bytes (to `to`, or on a connected socket).
+        static void send(asio::ip::udp::socket& socket, const asio::ip::udp::endpoint* to,
+                         std::vector<Pending>& items);
+
+    private:
+        std::vector<char> m_buffers;
+        std::vector<size_t> m_lengths;
+        std::vector<asio::ip::udp::endpoint> m_senders;
+    };
 
     // Heap order of m_pending: the earliest due first, then arrival order.
     static bool later(const Pending& a, const Pending& b);
@@ -90,8 +109,10 @@ private:
     std::unique_ptr<Lane> m_toServer;
     std::unique_ptr<Lane> m_toClient;
     std::vector<Pending> m_pending;  // a heap, earliest due first
+    std::vector<Pending> m_sending;
+    std::vector<std::vector<char>> m_spare;  // buffers of sent datagrams, for reuse
+    DatagramBatch m_receiving;
     uint64_t m_order = 0;
-    std::vector<char> m_buffer;
     uint16_t m_port = 0;
     std::atomic<bool> m_lossEnabled{true};
     std::atomic<bool> m_cut{false};

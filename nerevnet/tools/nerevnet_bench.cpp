@@ -14,6 +14,8 @@
 //   NEREVNET_BENCH_LINK       the "custom" link, e.g.
 //                             "delay=2,jitter=1,loss=0.5,burst=3,rate=600,queue=512,reorder=0.2"
 //                             (ms, percent, Mbit/s, KB); included when set
+//   NEREVNET_BENCH_LOG_LEVEL  the library's log level (default 3, warnings;
+//                             the log is nerevnet_DATE.log in the current folder)
 //   NEREVNET_BENCH_ONLY       what to run, joined by commas: sections "rtt",
 //                             "throughput", "loss", "stream", "links", "idle"
 //                             and transports "kcp", "tcp", "enet" (default:
@@ -453,7 +455,7 @@ private:
         config.networkType = type;
         config.reconnectInterval = 1;
         config.role = server ? Role_Server : Role_Client;
-        config.logLevel = NerevnetLogLevel_Warning;
+        config.logLevel = envInt("NEREVNET_BENCH_LOG_LEVEL", NerevnetLogLevel_Warning);
         int32_t error = 0;
         side.handle = nerevnet_startup(&config, &error);
         NerevnetCallbacks callbacks;
