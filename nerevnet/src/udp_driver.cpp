@@ -1,5 +1,6 @@
 #include "udp_driver.h"
 
+#include "codes.h"
 #include "frame_codec.h"
 #include "logger.h"
 #include "segment_pool.h"
@@ -73,18 +74,12 @@ constexpr size_t kKcpMtu = 1400;
 constexpr size_t kKcpOverhead = 24;
 constexpr uint8_t kPushCommand = 81;  // IKCP_CMD_PUSH: a data segment
 constexpr size_t kMaxDatagram = 4096;
-// Loopback bursts of a full window (128 segments) must not overflow the
-// default socket buffers of a few hundred kilobytes.
+// A full window sent at once (2048 segments, 2.8 MB) must not overflow the
+// socket buffers, a few hundred kilobytes by default.
 constexpr int kSocketBufferBytes = 4 * 1024 * 1024;
 // Datagrams taken in one go before the thread turns to its other work (the
 // flushes that sends asked for, the update timer). One flush answers them all.
 constexpr int kBurstDatagrams = 64;
-
-std::chrono::milliseconds retryDelay(int seconds)
-{
-    // A zero or negative interval would spin on a port that cannot be bound.
-    return seconds > 0 ? std::chrono::milliseconds(seconds * 1000LL) : std::chrono::milliseconds(100);
-}
 
 // Milliseconds of the steady clock, truncated to KCP's 32-bit clock.
 IUINT32 kcpMillis(std::chrono::steady_clock::time_point time)
@@ -135,7 +130,7 @@ void holdBackTimeouts(IKCPCB* kcp, IUINT32 until)
 // ---------------------------------------------------------------- channel
 
 AsioUdpImpl::AsioUdpImpl(UdpDriver* driver, ReceiveCallback callback, int reconnectInterval)
-    : m_driver(driver), m_callback(std::move(callback)), m_reconnectInterval(reconnectInterval), m_datagram(kMaxDatagram)
+    : ChannelCore("[Udp]", reconnectInterval), m_driver(driver), m_callback(std::move(callback)), m_datagram(kMaxDatagram)
 {
 }
 
@@ -149,38 +144,26 @@ size_t AsioUdpImpl::maxMessageSize()
     return kMaxFragments * (kKcpMtu - kKcpOverhead);
 }
 
-bool AsioUdpImpl::runsOnThisThread() const
+void AsioUdpImpl::open()
 {
-    return m_thread.joinable() && m_thread.get_id() == std::this_thread::get_id();
-}
-
-void AsioUdpImpl::start(const std::string& address, uint16_t port, bool isServer)
-{
-    m_address = address;
-    m_port = port;
-    m_isServer = isServer;
     m_connected = false;
     m_flushRequested = false;
-
-    m_io = std::make_unique<asio::io_context>(1);
-    m_socket = std::make_unique<asio::ip::udp::socket>(*m_io);
-    m_updateTimer = std::make_unique<asio::steady_timer>(*m_io);
-    m_retryTimer = std::make_unique<asio::steady_timer>(*m_io);
-    m_resendTimer = std::make_unique<asio::steady_timer>(*m_io);
-    m_resendArmed = false;
-
     m_waitingRetry = false;
+    m_resendArmed = false;
+    m_socket = std::make_unique<asio::ip::udp::socket>(io());
+    m_updateTimer = std::make_unique<asio::steady_timer>(io());
+    m_resendTimer = std::make_unique<asio::steady_timer>(io());
 
-    asio::post(*m_io, [this] {
+    asio::post(io(), [this] {
         m_updateTimer->expires_after(std::chrono::milliseconds(kIntervalMs));
         scheduleUpdate();
     });
-    if (m_isServer) {
+    if (isServer()) {
         // Bound before start() returns, so a client started right after this
         // finds the port open; the rest runs on the channel's thread.
         asio::error_code error;
         const bool bound = bindServer(error);
-        asio::post(*m_io, [this, bound, error] {
+        asio::post(io(), [this, bound, error] {
             if (bound) {
                 serverBound();
             } else {
@@ -188,68 +171,37 @@ void AsioUdpImpl::start(const std::string& address, uint16_t port, bool isServer
             }
         });
     } else {
-        asio::post(*m_io, [this] { startClient(); });
+        asio::post(io(), [this] { startClient(); });
     }
     NLOG_INFO("[Udp] Start io context");
-    m_thread = std::thread([this] { run(); });
 }
 
-void AsioUdpImpl::run()
+void AsioUdpImpl::close()
 {
-    for (;;) {
-        try {
-            m_io->run();
-            return;
-        } catch (const std::exception& e) {
-            // A listener threw; keep the channel alive rather than lose the thread.
-            NLOG_ERROR("[Udp] Event loop error: {}", e.what());
-        }
-    }
-}
-
-void AsioUdpImpl::stop()
-{
-    if (!m_io) {
-        return;
-    }
-    NLOG_INFO("[Udp] Stop io context");
-    m_io->stop();
-    if (m_thread.joinable()) {
-        m_thread.join();
-    }
     m_connected = false;
     releaseKcp();
-    m_retryTimer.reset();
     m_resendTimer.reset();
     m_updateTimer.reset();
     m_socket.reset();
-    std::lock_guard<std::mutex> lock(m_postLock);
-    m_io.reset();
 }
 
 void AsioUdpImpl::restartWithSibling()
 {
-    std::lock_guard<std::mutex> lock(m_postLock);
-    if (m_io && !m_io->stopped()) {
-        asio::post(*m_io, [this] {
-            if (!m_waitingRetry) {
-                failed(asio::error::make_error_code(asio::error::connection_aborted), false);
-            }
-        });
-    }
+    post([this] {
+        if (!m_waitingRetry) {
+            failed(asio::error::make_error_code(asio::error::connection_aborted), false);
+        }
+    });
 }
 
 void AsioUdpImpl::lostPeerWithSibling()
 {
-    std::lock_guard<std::mutex> lock(m_postLock);
-    if (m_io && !m_io->stopped()) {
-        const uint32_t hellos = m_hellos.load();
-        asio::post(*m_io, [this, hellos] {
-            if (!m_waitingRetry && m_hellos.load() == hellos) {
-                peerLost("the other channel lost the peer", false);
-            }
-        });
-    }
+    const uint32_t hellos = m_hellos.load();
+    post([this, hellos] {
+        if (!m_waitingRetry && m_hellos.load() == hellos) {
+            peerLost("the other channel lost the peer", false);
+        }
+    });
 }
 
 void AsioUdpImpl::peerLost(const char* reason, bool tellSibling)
@@ -267,7 +219,7 @@ void AsioUdpImpl::peerLost(const char* reason, bool tellSibling)
         }
     }
     if (m_connected.exchange(false)) {
-        m_driver->onConnectStatus(3);
+        m_driver->onConnectStatus(ConnectStatus_Disconnected);
     }
     // A fresh conversation for the next client's hello.
     createKcp();
@@ -299,7 +251,7 @@ void AsioUdpImpl::scheduleUpdate()
         m_updateTimer->expires_at(next);
         if (lost) {
             // The peer went away without the socket noticing.
-            if (m_isServer) {
+            if (isServer()) {
                 peerLost(lost, true);
             } else {
                 NLOG_WARN("[Udp] Peer lost: {}", lost);
@@ -314,7 +266,7 @@ bool AsioUdpImpl::bindServer(asio::error_code& error)
 {
     m_socket->open(asio::ip::udp::v4(), error);
     if (!error) {
-        m_socket->bind(asio::ip::udp::endpoint(asio::ip::udp::v4(), m_port), error);
+        m_socket->bind(asio::ip::udp::endpoint(asio::ip::udp::v4(), port()), error);
     }
     return !error;
 }
@@ -346,7 +298,7 @@ void AsioUdpImpl::serverBound()
     const auto local = m_socket->local_endpoint(ignored);
     NLOG_INFO("Bind local address: {}:{}", local.address().to_string(), local.port());
     createKcp();
-    m_driver->onConnectStatus(1);
+    m_driver->onConnectStatus(ConnectStatus_Connecting);
     NLOG_INFO("[Udp] Start receive udp packet");
     receiveNext();
 }
@@ -354,9 +306,9 @@ void AsioUdpImpl::serverBound()
 void AsioUdpImpl::startClient()
 {
     asio::error_code error;
-    const auto address = asio::ip::make_address(m_address, error);
+    const auto address = asio::ip::make_address(this->address(), error);
     if (!error) {
-        m_remote = asio::ip::udp::endpoint(address, m_port);
+        m_remote = asio::ip::udp::endpoint(address, port());
         m_socket->open(m_remote.protocol(), error);
     }
     if (error) {
@@ -374,7 +326,7 @@ void AsioUdpImpl::startClient()
     }
     NLOG_INFO("Send hello to server {}:{}", m_remote.address().to_string(), m_remote.port());
     createKcp();
-    m_driver->onConnectStatus(1);
+    m_driver->onConnectStatus(ConnectStatus_Connecting);
     NLOG_INFO("Connect to {}:{}", m_remote.address().to_string(), m_remote.port());
     NLOG_INFO("[Udp] Start receive udp packet");
     receiveNext();
@@ -383,34 +335,30 @@ void AsioUdpImpl::startClient()
 void AsioUdpImpl::failed(const asio::error_code& error, bool tellSibling)
 {
     m_waitingRetry = true;
-    if (m_isServer) {
+    if (isServer()) {
         NLOG_ERROR("Start server fail: {}", error.message());
     } else {
         NLOG_ERROR("Start client fail {}", error.message());
     }
     if (m_connected.exchange(false)) {
-        m_driver->onConnectStatus(3);
+        m_driver->onConnectStatus(ConnectStatus_Disconnected);
     }
     releaseKcp();
     asio::error_code ignored;
     m_socket->close(ignored);
-    if (m_isServer) {
-        NLOG_INFO("Restart server after {} seconds ...", m_reconnectInterval);
+    if (isServer()) {
+        NLOG_INFO("Restart server after {} seconds ...", reconnectInterval());
     } else {
-        NLOG_INFO("Restart client after {} seconds ...", m_reconnectInterval);
+        NLOG_INFO("Restart client after {} seconds ...", reconnectInterval());
     }
     if (tellSibling && m_sibling) {
         // The peer sees both channels as one link: a client re-sends hello
         // on both, a server waits for hello on both.
         m_sibling->restartWithSibling();
     }
-    m_retryTimer->expires_after(retryDelay(m_reconnectInterval));
-    m_retryTimer->async_wait([this](const asio::error_code& waitError) {
-        if (waitError) {
-            return;
-        }
+    retryLater([this] {
         m_waitingRetry = false;
-        if (m_isServer) {
+        if (isServer()) {
             startServer();
         } else {
             startClient();
@@ -483,7 +431,7 @@ void AsioUdpImpl::receiveFailed(const asio::error_code& error)
 {
     if (error == asio::error::connection_refused || error == asio::error::connection_reset) {
         drainUdpErrorReports(static_cast<NativeSocket>(m_socket->native_handle()));
-        if (m_isServer) {
+        if (isServer()) {
             // The client's port is closed: the socket itself is fine, and
             // closing it would only make the returning client's hello bounce.
             peerLost(error.message().c_str(), true);
@@ -508,7 +456,7 @@ void AsioUdpImpl::takeDatagram(size_t length)
             if (m_sibling) {
                 m_sibling->peerRestarted();
             }
-            m_driver->onConnectStatus(3);
+            m_driver->onConnectStatus(ConnectStatus_Disconnected);
         }
         // Every hello begins a new KCP conversation; a control block that has
         // seen an earlier client would discard the new client's sequence numbers.
@@ -517,7 +465,7 @@ void AsioUdpImpl::takeDatagram(size_t length)
         ++m_hellos;
         m_connected = true;
         sendHandshake(kHiDatagram, sizeof(kHiDatagram), m_sender);
-        m_driver->onConnectStatus(2);
+        m_driver->onConnectStatus(ConnectStatus_Connected);
         break;
     }
     case DatagramKind::Hi: {
@@ -530,7 +478,7 @@ void AsioUdpImpl::takeDatagram(size_t length)
             }
         }
         m_connected = true;
-        m_driver->onConnectStatus(2);
+        m_driver->onConnectStatus(ConnectStatus_Connected);
         break;
     }
     case DatagramKind::Data: {
@@ -583,14 +531,12 @@ void AsioUdpImpl::requestFlush()
     if (m_flushRequested.exchange(true)) {
         return;
     }
-    std::lock_guard<std::mutex> lock(m_postLock);
-    if (m_io && !m_io->stopped()) {
-        asio::post(*m_io, [this] {
-            // Cleared first: a send during this flush asks for the next one.
-            m_flushRequested = false;
-            flushKcp();
-        });
-    } else {
+    const bool posted = post([this] {
+        // Cleared first: a send during this flush asks for the next one.
+        m_flushRequested = false;
+        flushKcp();
+    });
+    if (!posted) {
         m_flushRequested = false;
     }
 }
@@ -798,7 +744,7 @@ UdpDriver::~UdpDriver()
 
 int32_t UdpDriver::getType()
 {
-    return 3;
+    return NetworkType_Udp;
 }
 
 int32_t UdpDriver::init(NerevnetStartupConfig*)
@@ -815,7 +761,7 @@ int32_t UdpDriver::init(NerevnetStartupConfig*)
     m_packetChannel->setSibling(m_messageChannel.get());
     m_messageChannel->setSibling(m_packetChannel.get());
     setChannels(m_packetChannel.get(), m_messageChannel.get());
-    return 0;
+    return code(ErrorCode::Success);
 }
 
 int32_t UdpDriver::sendOnMessageChannel(const char* data, uint32_t length)

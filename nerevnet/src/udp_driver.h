@@ -3,7 +3,7 @@
 // event loop and thread.
 #pragma once
 
-#include "dual_channel_driver.h"
+#include "channel_core.h"
 
 #include <asio.hpp>
 
@@ -32,9 +32,10 @@ class UdpDriver;
 // queues its message in KCP and asks the thread for one flush (further sends
 // before that flush ride along with it), and each burst of received
 // datagrams ends with a flush that returns their acknowledgements and sends
-// what the acknowledged window lets go. The 10 ms update remains the clock
-// of retransmission.
-class AsioUdpImpl : public DriverChannel {
+// what the acknowledged window lets go. The 10 ms update drives KCP's own
+// schedule and the keep-alive; while segments wait for acknowledgement a
+// flush every 2 ms acts on their timeouts.
+class AsioUdpImpl : public ChannelCore {
 public:
     using ReceiveCallback = std::function<void(const uint8_t* data, size_t length, UdpDriver* driver)>;
 
@@ -44,16 +45,9 @@ public:
     AsioUdpImpl(const AsioUdpImpl&) = delete;
     AsioUdpImpl& operator=(const AsioUdpImpl&) = delete;
 
-    // Starts the event loop and its thread with the server or client task.
-    void start(const std::string& address, uint16_t port, bool isServer) override;
-    // Stops the event loop, joins the thread and releases socket and KCP.
-    void stop() override;
-
     // The other channel of the same driver: both channels restart together.
     void setSibling(AsioUdpImpl* sibling) { m_sibling = sibling; }
 
-    bool isRunning() const override { return m_thread.joinable(); }
-    bool runsOnThisThread() const override;
     bool isUp() const override { return m_connected.load(); }
 
     // Queues one KCP message; 0 when queued, negative when refused.
@@ -63,7 +57,10 @@ public:
     static size_t maxMessageSize();
 
 private:
-    void run();
+    // The update task and the server or client task on a fresh socket.
+    void open() override;
+    // Releases socket, timers and KCP.
+    void close() override;
     void scheduleUpdate();
     bool bindServer(asio::error_code& error);
     void startServer();
@@ -110,29 +107,18 @@ private:
 
     UdpDriver* m_driver;
     ReceiveCallback m_callback;
-    int m_reconnectInterval;
 
-    std::string m_address;
-    uint16_t m_port = 0;
-    bool m_isServer = false;
-
-    std::unique_ptr<asio::io_context> m_io;
     std::unique_ptr<asio::ip::udp::socket> m_socket;
     std::unique_ptr<asio::steady_timer> m_updateTimer;
-    std::unique_ptr<asio::steady_timer> m_retryTimer;
     std::unique_ptr<asio::steady_timer> m_resendTimer;
     bool m_resendArmed = false;  // channel thread only
     asio::ip::udp::endpoint m_remote;
     asio::ip::udp::endpoint m_sender;
-    std::thread m_thread;
     AsioUdpImpl* m_sibling = nullptr;
     bool m_waitingRetry = false;  // channel thread only
     // Counts the hellos handled: a loss reported by the sibling that was
     // overtaken by a new hello here must not end the new conversation.
     std::atomic<uint32_t> m_hellos{0};
-    // Guards m_io against a post from the host or the sibling while stop()
-    // resets it.
-    std::mutex m_postLock;
     std::atomic<bool> m_flushRequested{false};
 
     std::mutex m_kcpLock;
