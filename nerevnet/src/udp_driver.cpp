@@ -61,6 +61,13 @@ constexpr int kResendTickMs = 2;
 // every KCP peer answers), at most once per kProbeAfterMs. A peer silent
 // for kPeerSilenceMs is gone: several probes have gone unanswered.
 constexpr int32_t kProbeAfterMs = 500;
+// A client without hi this long after its hello starts the attempt again,
+// with a new socket and a new hello: on a lossy link either may be lost, and
+// a single hello left the channel Connecting for good. A new socket (a new
+// port) and a new KCP conversation keep both ends in step: the server begins
+// a new conversation with every hello, whether or not it answered the
+// earlier one.
+constexpr int kHelloWaitMs = 1000;
 constexpr int32_t kPeerSilenceMs = 2500;
 // IKCP_ASK_SEND of ikcp.c: the flag that makes the next flush send a window probe.
 constexpr IUINT32 kAskPeerWindow = 1;
@@ -153,6 +160,7 @@ void AsioUdpImpl::open()
     m_socket = std::make_unique<asio::ip::udp::socket>(io());
     m_updateTimer = std::make_unique<asio::steady_timer>(io());
     m_resendTimer = std::make_unique<asio::steady_timer>(io());
+    m_helloTimer = std::make_unique<asio::steady_timer>(io());
 
     asio::post(io(), [this] {
         m_updateTimer->expires_after(std::chrono::milliseconds(kIntervalMs));
@@ -181,6 +189,7 @@ void AsioUdpImpl::close()
     m_connected = false;
     releaseKcp();
     m_resendTimer.reset();
+    m_helloTimer.reset();
     m_updateTimer.reset();
     m_socket.reset();
 }
@@ -325,11 +334,27 @@ void AsioUdpImpl::startClient()
         return;
     }
     NLOG_INFO("Send hello to server {}:{}", m_remote.address().to_string(), m_remote.port());
+    awaitHi();
     createKcp();
     m_driver->onConnectStatus(ConnectStatus_Connecting);
     NLOG_INFO("Connect to {}:{}", m_remote.address().to_string(), m_remote.port());
     NLOG_INFO("[Udp] Start receive udp packet");
     receiveNext();
+}
+
+void AsioUdpImpl::awaitHi()
+{
+    m_helloTimer->expires_after(std::chrono::milliseconds(kHelloWaitMs));
+    m_helloTimer->async_wait([this](const asio::error_code& error) {
+        if (error || m_connected || m_waitingRetry) {
+            return;
+        }
+        NLOG_WARN("[Udp] No hi from the server within {} ms, start again", kHelloWaitMs);
+        releaseKcp();
+        asio::error_code ignored;
+        m_socket->close(ignored);
+        startClient();
+    });
 }
 
 void AsioUdpImpl::failed(const asio::error_code& error, bool tellSibling)

@@ -66,6 +66,8 @@ private:
     void startServer();
     void serverBound();
     void startClient();
+    // Client: starts the attempt again when hi does not come in time.
+    void awaitHi();
     void prepareSocket();
     void failed(const asio::error_code& error, bool tellSibling = true);
     // Called from the sibling's thread: run the restart cycle here as well.
@@ -111,6 +113,7 @@ private:
     std::unique_ptr<asio::ip::udp::socket> m_socket;
     std::unique_ptr<asio::steady_timer> m_updateTimer;
     std::unique_ptr<asio::steady_timer> m_resendTimer;
+    std::unique_ptr<asio::steady_timer> m_helloTimer;
     bool m_resendArmed = false;  // channel thread only
     asio::ip::udp::endpoint m_remote;
     asio::ip::udp::endpoint m_sender;

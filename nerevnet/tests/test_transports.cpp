@@ -358,3 +358,41 @@ TEST(UdpKeepAlive, IdleLinkStaysUpCheaplyAndAVanishedPeerIsNoticedWithinThreeSec
     EXPECT_LE(serverNoticed, 3000ms);
     EXPECT_LE(clientNoticed, 3000ms);
 }
+
+// Hello and hi each cross the link once per attempt: a client without hi
+// after a second starts the attempt again (new socket, new hello), so that a
+// lost hello or a lost hi delays the link instead of leaving it Connecting.
+TEST(UdpHandshake, SurvivesALostHelloAndALostHi)
+{
+    const uint16_t port = freePortPair(3);
+    linkrelay::UdpLinkRelay link(port, 2, linkrelay::LinkModel{}, 2);
+    Host server(3, true);
+    Host client(3, false);
+    ASSERT_EQ(server.start("0.0.0.0", port), 0);
+
+    link.setCut(true);
+    ASSERT_EQ(client.start("127.0.0.1", link.port()), 0);
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(server.connectedCount(), 0u);
+    link.setCut(false);
+    ASSERT_TRUE(client.waitConnected(3000ms)) << "the client never connected after its first hello was lost";
+    ASSERT_TRUE(server.waitConnected(3000ms));
+    client.stop();
+
+    const size_t connectedBefore = server.connectedCount();
+    link.setCutToClient(true);
+    ASSERT_EQ(client.start("127.0.0.1", link.port()), 0);
+    // The server has the client's hello, the client has no hi.
+    ASSERT_TRUE(server.waitFor([&] { return server.connectedCount() > connectedBefore; }, 3000ms));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_NE(client.status(), 2);
+    link.setCutToClient(false);
+    ASSERT_TRUE(client.waitConnected(3000ms)) << "the client never connected after its hi was lost";
+    ASSERT_TRUE(server.waitConnected(3000ms));
+    EXPECT_TRUE(eventually([&] {
+        nerevnet_sendMessage(client.handle(), "up", 2, true);
+        nerevnet_sendMessage(server.handle(), "down", 4, true);
+        return server.messageCount() > 0 && server.messages().back() == "up" && client.messageCount() > 0
+               && client.messages().back() == "down";
+    })) << "the ends of the link are out of step";
+}

@@ -397,7 +397,7 @@ void UdpLinkRelay::admit(size_t leg, bool toServer, const char* data, size_t len
     ++lane.datagrams;
     lane.bytes += length + kUdpIpHeaderBytes;
     Clock::time_point due;
-    if (m_cut || !lane.admit(Clock::now(), length, m_lossEnabled, due)) {
+    if (m_cut || (!toServer && m_cutToClient) || !lane.admit(Clock::now(), length, m_lossEnabled, due)) {
         ++lane.lostCount;
         return;
     }

@@ -60,6 +60,8 @@ public:
     void setLossEnabled(bool enabled) { m_lossEnabled = enabled; }
     // Everything is lost both ways, silently: the peer has vanished.
     void setCut(bool cut) { m_cut = cut; }
+    // Everything on its way to the client is lost.
+    void setCutToClient(bool cut) { m_cutToClient = cut; }
     LaneCounters toServer() const;
     LaneCounters toClient() const;
 
@@ -116,6 +118,7 @@ private:
     uint16_t m_port = 0;
     std::atomic<bool> m_lossEnabled{true};
     std::atomic<bool> m_cut{false};
+    std::atomic<bool> m_cutToClient{false};
     mutable std::mutex m_countersLock;
     std::thread m_thread;
 };
