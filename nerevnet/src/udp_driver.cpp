@@ -351,8 +351,7 @@ void AsioUdpImpl::awaitHi()
         }
         NLOG_WARN("[Udp] No hi from the server within {} ms, start again", kHelloWaitMs);
         releaseKcp();
-        asio::error_code ignored;
-        m_socket->close(ignored);
+        closeSocket();
         startClient();
     });
 }
@@ -369,8 +368,7 @@ void AsioUdpImpl::failed(const asio::error_code& error, bool tellSibling)
         m_driver->onConnectStatus(ConnectStatus_Disconnected);
     }
     releaseKcp();
-    asio::error_code ignored;
-    m_socket->close(ignored);
+    closeSocket();
     if (isServer()) {
         NLOG_INFO("Restart server after {} seconds ...", reconnectInterval());
     } else {
@@ -393,8 +391,22 @@ void AsioUdpImpl::failed(const asio::error_code& error, bool tellSibling)
 
 void AsioUdpImpl::receiveNext()
 {
+    const uint32_t socketGeneration = m_socketGeneration;
     m_socket->async_receive_from(asio::buffer(m_datagram), m_sender,
-                                 [this](const asio::error_code& error, size_t length) { onDatagram(error, length); });
+                                 [this, socketGeneration](const asio::error_code& error, size_t length) {
+                                     // A receive of a socket closed since may end with an error of its
+                                     // own (Wine's is not operation_aborted): not the new socket's.
+                                     if (socketGeneration == m_socketGeneration) {
+                                         onDatagram(error, length);
+                                     }
+                                 });
+}
+
+void AsioUdpImpl::closeSocket()
+{
+    ++m_socketGeneration;
+    asio::error_code ignored;
+    m_socket->close(ignored);
 }
 
 void AsioUdpImpl::sendDatagram(const void* data, size_t length, const asio::ip::udp::endpoint& to,

@@ -80,6 +80,8 @@ private:
     // the sibling, so this channel's conversation is stale too.
     void peerRestarted();
     void receiveNext();
+    // Closes the socket; receives still pending on it are ignored.
+    void closeSocket();
     void onDatagram(const asio::error_code& error, size_t length);
     void takeDatagram(size_t length);
     void receiveFailed(const asio::error_code& error);
@@ -115,6 +117,7 @@ private:
     std::unique_ptr<asio::steady_timer> m_resendTimer;
     std::unique_ptr<asio::steady_timer> m_helloTimer;
     bool m_resendArmed = false;  // channel thread only
+    uint32_t m_socketGeneration = 0;  // channel thread only
     asio::ip::udp::endpoint m_remote;
     asio::ip::udp::endpoint m_sender;
     AsioUdpImpl* m_sibling = nullptr;
