@@ -47,7 +47,7 @@ constexpr int kNoCongestionControl = 1;
 // timeout. Sender side only: nothing on the wire changes.
 constexpr IINT32 kMinRtoMs = 10;
 // A timeout resends at most this many of the oldest segments per flush; the
-// others wait for the next flush. When acknowledgements are only late, a
+// others wait for a later flush. When acknowledgements are only late, a
 // whole window resent at once doubles the load just when the peer is
 // slowest; when segments were really lost, the oldest go first.
 constexpr IUINT32 kTimeoutBurst = 64;
@@ -61,6 +61,9 @@ constexpr int kResendTickMs = 2;
 // every KCP peer answers), at most once per kProbeAfterMs. A peer silent
 // for kPeerSilenceMs is gone: several probes have gone unanswered.
 constexpr int32_t kProbeAfterMs = 500;
+constexpr int32_t kPeerSilenceMs = 2500;
+// IKCP_ASK_SEND of ikcp.c: the flag that makes the next flush send a window probe.
+constexpr IUINT32 kAskPeerWindow = 1;
 // A client without hi this long after its hello starts the attempt again,
 // with a new socket and a new hello: on a lossy link either may be lost, and
 // a single hello left the channel Connecting for good. A new socket (a new
@@ -68,9 +71,6 @@ constexpr int32_t kProbeAfterMs = 500;
 // a new conversation with every hello, whether or not it answered the
 // earlier one.
 constexpr int kHelloWaitMs = 1000;
-constexpr int32_t kPeerSilenceMs = 2500;
-// IKCP_ASK_SEND of ikcp.c: the flag that makes the next flush send a window probe.
-constexpr IUINT32 kAskPeerWindow = 1;
 // KCP marks the link dead after 20 transmissions of one segment, which with
 // short timeouts comes after well under a second of silence. The channel
 // gives up on its peer for that only when, besides, nothing it sent has been
@@ -113,21 +113,27 @@ const IKCPSEG* segmentOf(const IQUEUEHEAD* node)
     return reinterpret_cast<const IKCPSEG*>(reinterpret_cast<const char*>(node) - offsetof(IKCPSEG, node));
 }
 
-// Before a flush: segments whose timeout has passed, beyond the
-// kTimeoutBurst oldest unacknowledged ones, are put off to a later flush.
-void holdBackTimeouts(IKCPCB* kcp, IUINT32 until)
+// Before a flush: timeouts counted as TCP counts them. A segment's timeout
+// runs from its last transmission or from the latest acknowledgement,
+// whichever came later: while acknowledgements keep coming the link
+// delivers, and a segment not yet acknowledged is most likely queued behind
+// the others (a window's worth sent at once takes a while to drain), not
+// lost; a lost one is resent fast, on the acknowledgements of later ones.
+// And a timeout resends at most the kTimeoutBurst oldest segments per flush.
+void holdBackTimeouts(IKCPCB* kcp, IUINT32 lastAcknowledgement)
 {
-    if (kcp->snd_buf.next == &kcp->snd_buf || int32_t(kcp->current - segmentOf(kcp->snd_buf.next)->resendts) < 0) {
-        // The oldest segment has not timed out: neither have the others
-        // (they were sent later with the same timeout), barring back-offs.
-        return;
-    }
+    const IUINT32 now = kcp->current;
     const IUINT32 limit = kcp->snd_una + kTimeoutBurst;
     for (IQUEUEHEAD* node = kcp->snd_buf.next; node != &kcp->snd_buf; node = node->next) {
         auto* segment = const_cast<IKCPSEG*>(segmentOf(node));
-        if (int32_t(segment->sn - limit) >= 0 && segment->xmit > 0
-            && int32_t(kcp->current - segment->resendts) >= 0) {
-            segment->resendts = until;
+        if (segment->xmit == 0 || int32_t(now - segment->resendts) < 0) {
+            continue;
+        }
+        const IUINT32 sinceAcknowledgement = lastAcknowledgement + segment->rto;
+        if (int32_t(now - sinceAcknowledgement) < 0) {
+            segment->resendts = sinceAcknowledgement;
+        } else if (int32_t(segment->sn - limit) >= 0) {
+            segment->resendts = now + kResendTickMs;
         }
     }
 }
@@ -523,8 +529,12 @@ void AsioUdpImpl::takeDatagram(size_t length)
         if (m_kcp) {
             // Round-trip samples are taken against KCP's clock.
             advanceClock(m_kcp);
+            const IUINT32 waiting = m_kcp->nsnd_buf;
             if (ikcp_input(m_kcp, reinterpret_cast<const char*>(m_datagram.data()), long(length)) == 0) {
                 m_lastHeard = m_kcp->current;
+            }
+            if (m_kcp->nsnd_buf < waiting) {
+                m_lastAcknowledged = m_kcp->current;
             }
         }
         break;
@@ -587,7 +597,7 @@ void AsioUdpImpl::flushKcp()
             return;
         }
         advanceClock(m_kcp);
-        holdBackTimeouts(m_kcp, m_kcp->current + kResendTickMs);
+        holdBackTimeouts(m_kcp, m_lastAcknowledged);
         ikcp_flush(m_kcp);
         waiting = m_kcp->nsnd_buf > 0;
     }
@@ -630,7 +640,7 @@ const char* AsioUdpImpl::updateKcp(uint32_t at)
             m_lastProbe = now;
         }
         m_kcp->current = now;
-        holdBackTimeouts(m_kcp, now + kResendTickMs);
+        holdBackTimeouts(m_kcp, m_lastAcknowledged);
         ikcp_update(m_kcp, now);
         if (m_kcp->nsnd_buf == 0 || m_kcp->snd_una != m_ackedUpTo) {
             m_ackedUpTo = m_kcp->snd_una;
@@ -719,6 +729,7 @@ void AsioUdpImpl::createKcp()
     m_lastProgress = kcp->current;
     m_lastHeard = kcp->current;
     m_lastProbe = kcp->current;
+    m_lastAcknowledged = kcp->current;
 }
 
 void AsioUdpImpl::releaseKcp()

@@ -135,6 +135,7 @@ private:
     uint32_t m_lastProgress = 0;
     uint32_t m_lastHeard = 0;
     uint32_t m_lastProbe = 0;
+    uint32_t m_lastAcknowledged = 0;
     // Data segments put out, repeated ones included (KCP's output, under m_kcpLock).
     uint32_t m_dataSegments = 0;
     std::atomic<bool> m_connected{false};
