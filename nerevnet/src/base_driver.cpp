@@ -2,8 +2,10 @@
 
 #include "codes.h"
 #include "logger.h"
+#include "startup_config.h"
 #include "utf8_path.h"
 
+#include <fmt/chrono.h>
 #include <fmt/format.h>
 
 #include <algorithm>
@@ -103,24 +105,18 @@ bool BaseDriver::isConnected()
     return false;
 }
 
-int32_t BaseDriver::initBase(const NerevnetStartupConfig* config)
+int32_t BaseDriver::initBase(const StartupConfig& config)
 {
-    std::memcpy(&m_config, config, sizeof(m_config));
-    if (config->logDir && config->logDir[0] != '\0')
-        m_logDir = config->logDir;
+    std::memcpy(&m_config, &config.record, sizeof(m_config));
+    m_logDir = config.logDir();
     m_config.logDir = m_logDir.c_str();
 
     if (m_config.debug) {
-        const std::time_t now = std::time(nullptr);
-        std::tm local{};
-#ifdef _WIN32
-        localtime_s(&local, &now);
-#else
-        localtime_r(&now, &local);
-#endif
+        // fmt's localtime is the thread-safe one of each platform.
+        const std::tm local = fmt::localtime(std::time(nullptr));
         const std::string stamp = fmt::format("NerevNetDebug/{:0>2}-{:0>2}_{:0>2}-{:0>2}-{:0>2}", local.tm_mon + 1,
                                               local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
-        if (!isValidUtf8(m_logDir)) {
+        if (!config.logDirIsUtf8) {
             NLOG_ERROR("Create debug dir fail: {} (logDir is not UTF-8)", printableUtf8(m_logDir) + "/" + stamp);
             return code(ErrorCode::CreateDebugDirectoryFail);
         }

@@ -16,6 +16,8 @@
 
 namespace nerevnet {
 
+struct StartupConfig;
+
 class BaseDriver : public INerevnet, protected INerevnetCallback {
 public:
     BaseDriver();
@@ -38,7 +40,7 @@ public:
     virtual int32_t getType() = 0;
 
     // Copies the start-up record, prepares the debug directory, then runs init().
-    int32_t initBase(const NerevnetStartupConfig* config);
+    int32_t initBase(const StartupConfig& config);
 
     // Replaces the host's C callbacks; a null record clears them. Must not be
     // called from inside a notification of the same driver.

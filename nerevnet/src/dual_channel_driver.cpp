@@ -1,5 +1,6 @@
 #include "dual_channel_driver.h"
 
+#include "codes.h"
 #include "frame_codec.h"
 #include "logger.h"
 
@@ -29,22 +30,22 @@ int32_t DualChannelDriver::start(const char* address, uint32_t port, uint32_t* b
     // callbacks hold the listener lock while they may send (driver lock).
     std::lock_guard<std::mutex> lifecycle(m_lifecycleLock);
     const int32_t checked = BaseDriver::start(address, port, bindPort);
-    if (checked != 0) {
+    if (checked != code(ErrorCode::Success)) {
         return checked;
     }
     std::unique_lock<std::mutex> lock(m_driverLock);
     if (port == 0 || port > 65534) {
         // A server needs a port to listen on, and port + 1 must exist.
         NLOG_ERROR("{}::port error", m_texts.className);
-        return 4;
+        return code(ErrorCode::InvalidParam);
     }
     if (!m_packetChannel || !m_messageChannel) {
         NLOG_ERROR("[{}] Start before init", typeName());
-        return 3;
+        return code(ErrorCode::DriverInternalError);
     }
     if (m_packetChannel->isRunning() || m_messageChannel->isRunning()) {
         NLOG_ERROR("[{}] Already started, stop first", typeName());
-        return 4;
+        return code(ErrorCode::InvalidParam);
     }
     const bool server = isServer();
     if (server && bindPort) {
@@ -54,7 +55,7 @@ int32_t DualChannelDriver::start(const char* address, uint32_t port, uint32_t* b
     m_messageChannel->start(address, uint16_t(port + 1), server);
     lock.unlock();
     BaseDriver::onStart(role(), true);
-    return 0;
+    return code(ErrorCode::Success);
 }
 
 void DualChannelDriver::stop()

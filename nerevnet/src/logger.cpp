@@ -1,6 +1,7 @@
 #include "logger.h"
 
 #include "codes.h"
+#include "startup_config.h"
 #include "utf8_path.h"
 
 #include <spdlog/sinks/daily_file_sink.h>
@@ -75,13 +76,13 @@ spdlog::level::level_enum mapLevel(int32_t logLevel)
     }
 }
 
-int32_t createLogger(const NerevnetStartupConfig& config)
+int32_t createLogger(const StartupConfig& config)
 {
     LoggerState& s = state();
     if (s.own)
         return code(ErrorCode::Success);
-    const std::string_view logDir = config.logDir ? config.logDir : "";
-    if (!isValidUtf8(logDir)) {
+    const std::string_view logDir = config.logDir();
+    if (!config.logDirIsUtf8) {
         reportWithoutLogger(s, "Create logger fail, logDir is not UTF-8: " + printableUtf8(logDir));
         return code(ErrorCode::InitLoggerFail);
     }
@@ -94,7 +95,7 @@ int32_t createLogger(const NerevnetStartupConfig& config)
         auto callbackSink = std::make_shared<NerevnetLogSinkMt>();
         std::vector<spdlog::sink_ptr> sinks{fileSink, callbackSink};
         auto own = std::make_shared<spdlog::logger>("nerevnet", sinks.begin(), sinks.end());
-        own->set_level(mapLevel(config.logLevel));
+        own->set_level(mapLevel(config.record.logLevel));
         own->flush_on(spdlog::level::info);
         if (s.pendingCallback)
             callbackSink->setCallback(s.pendingCallback, s.pendingUser);

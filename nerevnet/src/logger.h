@@ -19,6 +19,8 @@
 
 namespace nerevnet {
 
+struct StartupConfig;
+
 // Forwards the formatted message of every record to the host's log callback.
 template <typename Mutex>
 class NerevnetLogSink : public spdlog::sinks::base_sink<Mutex> {
@@ -54,7 +56,7 @@ bool hasOwnLogger();
 // Creates the library's logger from a (debug-adjusted) start-up record: 0 or
 // 105. A logDir that is not UTF-8, or a file that cannot be opened, gives 105
 // with a line for the console and the host's pending log callback.
-int32_t createLogger(const NerevnetStartupConfig& config);
+int32_t createLogger(const StartupConfig& config);
 // Installs the host's log callback now, or keeps it until the logger exists.
 void setLogCallback(NerevnetLogCallback callback, void* user);
 // logLevel of the record to spdlog's level: 0,1,3,4,5,6 one to one, anything else info.

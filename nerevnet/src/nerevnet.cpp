@@ -4,6 +4,7 @@
 #include "codes.h"
 #include "logger.h"
 #include "mock_driver.h"
+#include "startup_config.h"
 #include "tcp_driver.h"
 #include "udp_driver.h"
 
@@ -79,15 +80,11 @@ NerevnetHandle startup(const NerevnetStartupConfig* hostConfig, int32_t* error)
         setError(error, code(ErrorCode::InvalidParam));
         return nullptr;
     }
-    // Debug adjustments go into a copy: the host's record may be read-only.
-    NerevnetStartupConfig config = *hostConfig;
-    if (const char* env = std::getenv("NEREVNET_DEBUG"); env && std::atoi(env) == 1)
-        config.debug = true;
-    if (config.debug && config.logLevel > NerevnetLogLevel_Debug)
-        config.logLevel = NerevnetLogLevel_Debug;
+    const StartupConfig checked = checkStartupConfig(*hostConfig);
+    const NerevnetStartupConfig& config = checked.record;
 
     if (!hasOwnLogger()) {
-        const int32_t result = createLogger(config);
+        const int32_t result = createLogger(checked);
         if (result != code(ErrorCode::Success)) {
             setError(error, result);
             return nullptr;
@@ -118,7 +115,7 @@ NerevnetHandle startup(const NerevnetStartupConfig* hostConfig, int32_t* error)
         return nullptr;
     }
 
-    const int32_t initResult = driver->initBase(&config);
+    const int32_t initResult = driver->initBase(checked);
     if (initResult != code(ErrorCode::Success)) {
         NLOG_ERROR("Startup fail, init {} fail", typeName);
         setError(error, initResult);

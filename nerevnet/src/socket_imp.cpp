@@ -1,5 +1,6 @@
 #include "socket_imp.h"
 
+#include "codes.h"
 #include "logger.h"
 
 #include <chrono>
@@ -163,10 +164,10 @@ int32_t SimpleUdp::start(uint32_t port, bool sender)
 {
     if (port < 1 || port > 65535) {
         NLOG_ERROR("SimpleUdp Start need a valid port");
-        return 4;
+        return code(ErrorCode::InvalidParam);
     }
     if (sender && m_started && m_sender && uint32_t(m_port) == port) {
-        return 0;
+        return code(ErrorCode::Success);
     }
     NLOG_INFO("SimpleUdp Call Start (port: {})", port);
     m_port = int32_t(port);
@@ -178,7 +179,7 @@ int32_t SimpleUdp::start(uint32_t port, bool sender)
         m_imp.startReceiver(uint16_t(port));
     }
     NLOG_INFO("[Udp] Start io context");
-    return 0;
+    return code(ErrorCode::Success);
 }
 
 bool SimpleUdp::broadcast(const void* data, uint32_t length)
@@ -246,23 +247,23 @@ int32_t SimpleTcp::start(const char* address, uint32_t port, bool server)
 {
     if (port < 1 || port > 65535) {
         NLOG_ERROR("SimpleTcp Start need a valid port");
-        return 4;
+        return code(ErrorCode::InvalidParam);
     }
     if (!server && (address == nullptr || *address == '\0')) {
         NLOG_ERROR("SimpleTcp Start need a valid address");
-        return 4;
+        return code(ErrorCode::InvalidParam);
     }
     NLOG_INFO("SimpleTcp Call Start (address: {}, port: {})", address ? address : "", port);
     std::lock_guard<std::mutex> lock(m_lock);
     m_server = server;
     m_imp.start(address ? address : "", uint16_t(port), server);
-    return 0;
+    return code(ErrorCode::Success);
 }
 
 uint32_t SimpleTcp::sendMessage(const char* data, uint32_t length)
 {
     std::lock_guard<std::mutex> lock(m_lock);
-    if (m_imp.status() != 2) {
+    if (m_imp.status() != ConnectStatus_Connected) {
         NLOG_DEBUG("sendMessage fail, no connection");
         return 0;
     }
@@ -309,7 +310,7 @@ bool broadcast(uint32_t port, const void* data, uint32_t length)
     if (!facilities().broadcastSender) {
         facilities().broadcastSender = std::make_unique<SimpleUdp>();
     }
-    if (facilities().broadcastSender->start(port, true) != 0) {
+    if (facilities().broadcastSender->start(port, true) != code(ErrorCode::Success)) {
         return false;
     }
     return facilities().broadcastSender->broadcast(data, length);
@@ -319,7 +320,7 @@ bool startBroadcastReceiver(uint32_t port, BroadcastReceiveCallback callback)
 {
     facilities().broadcastReceiver.reset();
     facilities().broadcastReceiver = std::make_unique<SimpleUdp>(callback);
-    if (facilities().broadcastReceiver->start(port, false) != 0) {
+    if (facilities().broadcastReceiver->start(port, false) != code(ErrorCode::Success)) {
         facilities().broadcastReceiver.reset();
         return false;
     }
@@ -335,7 +336,7 @@ bool startTcpClient(uint32_t port, const char* address, TcpDataCallback onData, 
 {
     facilities().tcpClient.reset();
     facilities().tcpClient = std::make_unique<SimpleTcp>(onData, onStatus);
-    if (facilities().tcpClient->start(address, port, false) != 0) {
+    if (facilities().tcpClient->start(address, port, false) != code(ErrorCode::Success)) {
         facilities().tcpClient.reset();
         return false;
     }
@@ -346,7 +347,7 @@ bool startTcpServer(uint32_t port, TcpDataCallback onData, TcpStatusCallback onS
 {
     facilities().tcpServer.reset();
     facilities().tcpServer = std::make_unique<SimpleTcp>(onData, onStatus);
-    if (facilities().tcpServer->start("", port, true) != 0) {
+    if (facilities().tcpServer->start("", port, true) != code(ErrorCode::Success)) {
         facilities().tcpServer.reset();
         return false;
     }

@@ -1,8 +1,9 @@
 // Blocking writes on the native handle of a socket that an asio event loop
 // reads at the same time. The host's thread writes while the transport
 // thread has a read pending; going through the native handle keeps the two
-// threads from sharing asio's per-socket state. The only platform-specific
-// socket code of the library lives in socket_io.cpp.
+// threads from sharing asio's per-socket state. The library's only
+// platform-specific socket code is behind this header, in
+// socket_io_posix.cpp and socket_io_win32.cpp.
 #pragma once
 
 #include <atomic>

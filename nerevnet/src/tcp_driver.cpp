@@ -1,5 +1,6 @@
 #include "tcp_driver.h"
 
+#include "codes.h"
 #include "logger.h"
 
 #include <chrono>
@@ -11,18 +12,13 @@ namespace {
 
 constexpr size_t kReadChunk = 64 * 1024;
 
-std::chrono::milliseconds retryDelay(int seconds)
-{
-    // A zero or negative interval would spin on a refused connection.
-    return seconds > 0 ? std::chrono::milliseconds(seconds * 1000LL) : std::chrono::milliseconds(100);
-}
-
 }  // namespace
 
 // ------------------------------------------------------------- connection
 
 AsioTcpImpl::AsioTcpImpl(void* owner, ReceiveCallback onReceive, StatusCallback onStatus, Options options)
-    : m_owner(owner),
+    : ChannelCore(options.logName, options.reconnectInterval),
+      m_owner(owner),
       m_onReceive(std::move(onReceive)),
       m_onStatus(std::move(onStatus)),
       m_options(options),
@@ -41,27 +37,17 @@ AsioTcpImpl::~AsioTcpImpl()
     stop();
 }
 
-bool AsioTcpImpl::runsOnThisThread() const
+void AsioTcpImpl::open()
 {
-    return m_thread.joinable() && m_thread.get_id() == std::this_thread::get_id();
-}
-
-void AsioTcpImpl::start(const std::string& address, uint16_t port, bool isServer)
-{
-    m_address = address;
-    m_port = port;
-    m_isServer = isServer;
     m_cancelWrites = false;
-    m_io = std::make_unique<asio::io_context>(1);
-    m_socket = std::make_unique<asio::ip::tcp::socket>(*m_io);
-    m_acceptor = std::make_unique<asio::ip::tcp::acceptor>(*m_io);
-    m_retryTimer = std::make_unique<asio::steady_timer>(*m_io);
-    if (m_isServer) {
+    m_socket = std::make_unique<asio::ip::tcp::socket>(io());
+    m_acceptor = std::make_unique<asio::ip::tcp::acceptor>(io());
+    if (isServer()) {
         // Listening before start() returns, so a client started right after
         // this is not refused; accepting runs on the connection's thread.
         asio::error_code error;
         const bool listening = listen(error);
-        asio::post(*m_io, [this, listening, error] {
+        asio::post(io(), [this, listening, error] {
             if (listening) {
                 acceptNext();
             } else {
@@ -69,43 +55,24 @@ void AsioTcpImpl::start(const std::string& address, uint16_t port, bool isServer
             }
         });
     } else {
-        asio::post(*m_io, [this] { startClient(); });
-    }
-    m_thread = std::thread([this] { run(); });
-}
-
-void AsioTcpImpl::run()
-{
-    for (;;) {
-        try {
-            m_io->run();
-            return;
-        } catch (const std::exception& e) {
-            NLOG_ERROR("{} Event loop error: {}", m_options.logName, e.what());
-        }
+        asio::post(io(), [this] { startClient(); });
     }
 }
 
-void AsioTcpImpl::stop()
+void AsioTcpImpl::stopping()
 {
-    if (!m_io) {
-        return;
-    }
-    NLOG_INFO("{} Stop io context", m_options.logName);
     // A write waiting for a peer that does not read gives up, so that the
     // thread (which may be waiting for the write lock) can finish.
     m_cancelWrites = true;
-    m_io->stop();
-    if (m_thread.joinable()) {
-        m_thread.join();
-    }
+}
+
+void AsioTcpImpl::close()
+{
     closeSocket();
     asio::error_code ignored;
     m_acceptor->close(ignored);
-    m_retryTimer.reset();
     m_acceptor.reset();
     m_socket.reset();
-    m_io.reset();
     m_reader.reset();
 }
 
@@ -119,13 +86,8 @@ void AsioTcpImpl::setStatus(int32_t status)
 
 void AsioTcpImpl::retryLater(void (AsioTcpImpl::*step)())
 {
-    NLOG_INFO("Wait {} second to reconnect", m_options.reconnectInterval);
-    m_retryTimer->expires_after(retryDelay(m_options.reconnectInterval));
-    m_retryTimer->async_wait([this, step](const asio::error_code& error) {
-        if (!error) {
-            (this->*step)();
-        }
-    });
+    NLOG_INFO("Wait {} second to reconnect", reconnectInterval());
+    ChannelCore::retryLater([this, step] { (this->*step)(); });
 }
 
 void AsioTcpImpl::closeSocket()
@@ -140,16 +102,16 @@ void AsioTcpImpl::closeSocket()
 
 void AsioTcpImpl::startClient()
 {
-    NLOG_INFO("Start connect server: {}:{}", m_address, m_port);
-    setStatus(1);
+    NLOG_INFO("Start connect server: {}:{}", address(), port());
+    setStatus(ConnectStatus_Connecting);
     asio::error_code error;
-    const auto address = asio::ip::make_address(m_address, error);
+    const auto server = asio::ip::make_address(address(), error);
     if (error) {
         NLOG_ERROR("Start client fail {}", error.message());
         retryLater(&AsioTcpImpl::startClient);
         return;
     }
-    m_peer = asio::ip::tcp::endpoint(address, m_port);
+    m_peer = asio::ip::tcp::endpoint(server, port());
     m_socket->async_connect(m_peer, [this](const asio::error_code& connectError) {
         if (connectError == asio::error::operation_aborted) {
             return;
@@ -166,7 +128,7 @@ void AsioTcpImpl::startClient()
 
 bool AsioTcpImpl::listen(asio::error_code& error)
 {
-    const asio::ip::tcp::endpoint local(asio::ip::tcp::v4(), m_port);
+    const asio::ip::tcp::endpoint local(asio::ip::tcp::v4(), port());
     m_acceptor->open(local.protocol(), error);
     if (!error) {
         m_acceptor->set_option(asio::socket_base::reuse_address(true), error);
@@ -203,8 +165,8 @@ void AsioTcpImpl::acceptorFailed(const asio::error_code& error)
 
 void AsioTcpImpl::acceptNext()
 {
-    NLOG_INFO("Start accept client: *:{}", m_port);
-    setStatus(1);
+    NLOG_INFO("Start accept client: *:{}", port());
+    setStatus(ConnectStatus_Connecting);
     m_acceptor->async_accept(*m_socket, m_peer, [this](const asio::error_code& error) {
         if (error == asio::error::operation_aborted) {
             return;
@@ -228,8 +190,8 @@ void AsioTcpImpl::connected()
         m_writable = true;
     }
     m_reader.reset();
-    setStatus(2);
-    if (m_isServer) {
+    setStatus(ConnectStatus_Connected);
+    if (isServer()) {
         NLOG_INFO("Accpet client: {}:{}", m_peer.address().to_string(), m_peer.port());
     }
     receiveNext();
@@ -254,14 +216,14 @@ void AsioTcpImpl::connectionEnded(const asio::error_code& error)
 {
     NLOG_ERROR("Disconnect from {}:{}, err: {}", m_peer.address().to_string(), m_peer.port(), error.message());
     closeSocket();
-    if (m_isServer) {
+    if (isServer()) {
         if (m_options.serverReportsLoss) {
-            setStatus(3);
+            setStatus(ConnectStatus_Disconnected);
         }
         acceptNext();
         return;
     }
-    setStatus(3);
+    setStatus(ConnectStatus_Disconnected);
     retryLater(&AsioTcpImpl::startClient);
 }
 
@@ -325,7 +287,7 @@ TcpDriver::~TcpDriver()
 
 int32_t TcpDriver::getType()
 {
-    return 2;
+    return NetworkType_Tcp;
 }
 
 int32_t TcpDriver::init(NerevnetStartupConfig*)
@@ -348,7 +310,7 @@ int32_t TcpDriver::init(NerevnetStartupConfig*)
         },
         onStatus, options);
     setChannels(m_packetConnection.get(), m_messageConnection.get());
-    return 0;
+    return code(ErrorCode::Success);
 }
 
 int32_t TcpDriver::sendOnMessageChannel(const char* data, uint32_t length)

@@ -3,7 +3,7 @@
 // event loop and thread.
 #pragma once
 
-#include "dual_channel_driver.h"
+#include "channel_core.h"
 #include "frame_codec.h"
 #include "socket_io.h"
 
@@ -24,7 +24,7 @@ namespace nerevnet {
 // at a time). Reads run on the connection's thread; writes run on the
 // caller's thread through the native handle, under m_writeLock, which the
 // connection's thread also takes before it replaces or closes the socket.
-class AsioTcpImpl : public DriverChannel {
+class AsioTcpImpl : public ChannelCore {
 public:
     using ReceiveCallback = std::function<void(const uint8_t* data, size_t length, void* owner)>;
     using StatusCallback = std::function<void(int32_t status, void* owner)>;
@@ -48,12 +48,6 @@ public:
     AsioTcpImpl(const AsioTcpImpl&) = delete;
     AsioTcpImpl& operator=(const AsioTcpImpl&) = delete;
 
-    // An empty address for a server listens on all IPv4 addresses.
-    void start(const std::string& address, uint16_t port, bool isServer) override;
-    void stop() override;
-
-    bool isRunning() const override { return m_thread.joinable(); }
-    bool runsOnThisThread() const override;
     bool isUp() const override { return m_status.load() == ConnectStatus_Connected; }
     int32_t status() const { return m_status.load(); }
 
@@ -63,7 +57,11 @@ public:
     uint32_t send(uint8_t type, const void* first, size_t firstLength, const void* second, size_t secondLength);
 
 private:
-    void run();
+    // A server listens on all IPv4 addresses (before start() returns) and
+    // accepts on the thread; a client connects on the thread.
+    void open() override;
+    void stopping() override;
+    void close() override;
     void setStatus(int32_t status);
     void startClient();
     bool listen(asio::error_code& error);
@@ -81,15 +79,8 @@ private:
     StatusCallback m_onStatus;
     Options m_options;
 
-    std::string m_address;
-    uint16_t m_port = 0;
-    bool m_isServer = false;
-
-    std::unique_ptr<asio::io_context> m_io;
     std::unique_ptr<asio::ip::tcp::socket> m_socket;
     std::unique_ptr<asio::ip::tcp::acceptor> m_acceptor;
-    std::unique_ptr<asio::steady_timer> m_retryTimer;
-    std::thread m_thread;
     asio::ip::tcp::endpoint m_peer;
 
     std::mutex m_writeLock;

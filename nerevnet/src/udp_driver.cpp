@@ -1,51 +1,92 @@
 #include "udp_driver.h"
 
+#include "codes.h"
 #include "frame_codec.h"
 #include "logger.h"
+#include "segment_pool.h"
 #include "socket_io.h"
 
 #include "ikcp.h"
 
 #include <algorithm>
 #include <chrono>
+#include <cstddef>
 
 namespace nerevnet {
 
 namespace {
 
-constexpr int kSendWindow = 128;
-constexpr int kReceiveWindow = 128;
+// Windows of 2048 segments (2.8 MB) on our side. Without congestion control
+// the window is the only bound on what is in flight, and it must hold a
+// frame sent at once (at 400 Mbit/s and 90 frames per second about 400
+// segments) plus what the link carries while a lost segment holds the
+// window's lower edge: about two round trips until its resend is
+// acknowledged, at 400 Mbit/s and a 12 ms Wi-Fi round trip about 870
+// segments. KCP advertises its free receive window in every segment and
+// never has more in flight than the peer advertises, so a peer with windows
+// of 128 still gets and sends no more than 128 at a time.
+constexpr int kSendWindow = 2048;
+constexpr int kReceiveWindow = 2048;
+// ikcp_send refuses a message of IKCP_WND_RCV (128) fragments or more,
+// whatever the windows are.
+constexpr size_t kMaxFragments = 127;
 constexpr int kNoDelay = 2;
 constexpr int kIntervalMs = 10;
 constexpr int kFastResend = 2;
 constexpr int kNoCongestionControl = 1;
-// KCP's floor for the retransmission timeout is 30 ms in no-delay mode.
-// Its timeout is at least the smoothed round trip plus the 10 ms interval
-// anyway (which also covers a peer that acknowledges only at its updates),
-// so the floor matters only on fast links, where 30 ms made every lost
-// datagram cost 30 to 40 ms. Sender side only: nothing on the wire changes.
+// KCP's retransmission timeout follows the measured round trip: smoothed
+// round trip plus the larger of four mean deviations and its 10 ms interval.
+// Its floor in no-delay mode is 30 ms; ours is 10 ms, which changes nothing
+// but the floor. Margins below the interval (3 or 6 ms) were tried: whenever
+// the peer's thread is not scheduled for a few milliseconds its
+// acknowledgements come late, and a timeout then resends segments that were
+// never lost, up to a whole window at once (on the shared 2-core machine 5 to
+// 50 % of the segments at 200 to 400 Mbit/s), which made latency worse, not
+// better. A lost segment that later segments were acknowledged after is
+// resent on the second such acknowledgement (fast resend), well before its
+// timeout. Sender side only: nothing on the wire changes.
 constexpr IINT32 kMinRtoMs = 10;
-// KCP marks the link dead after 20 transmissions of one segment; with the
-// lower floor that comes after about 1.2 s of silence on a fast link instead
-// of about 3 s. The channel gives up on its peer only when, besides, nothing
-// it sent has been acknowledged for this long, so short outages survive as
-// they did.
-constexpr int32_t kPeerSilenceMs = 3000;
+// A timeout resends at most this many of the oldest segments per flush; the
+// others wait for a later flush. When acknowledgements are only late, a
+// whole window resent at once doubles the load just when the peer is
+// slowest; when segments were really lost, the oldest go first.
+constexpr IUINT32 kTimeoutBurst = 64;
+// While segments wait for their acknowledgement the channel flushes at least
+// this often, so that a timeout is acted on within this time and not at the
+// next 10 ms update; on a busy link the flushes after received datagrams
+// come sooner anyway.
+constexpr int kResendTickMs = 2;
+// Keep-alive: a channel that has heard nothing from its peer for
+// kProbeAfterMs asks for the peer's window (KCP's own window probe, which
+// every KCP peer answers), at most once per kProbeAfterMs. A peer silent
+// for kPeerSilenceMs is gone: several probes have gone unanswered.
+constexpr int32_t kProbeAfterMs = 500;
+constexpr int32_t kPeerSilenceMs = 2500;
+// IKCP_ASK_SEND of ikcp.c: the flag that makes the next flush send a window probe.
+constexpr IUINT32 kAskPeerWindow = 1;
+// A client without hi this long after its hello starts the attempt again,
+// with a new socket and a new hello: on a lossy link either may be lost, and
+// a single hello left the channel Connecting for good. A new socket (a new
+// port) and a new KCP conversation keep both ends in step: the server begins
+// a new conversation with every hello, whether or not it answered the
+// earlier one.
+constexpr int kHelloWaitMs = 1000;
+// KCP marks the link dead after 20 transmissions of one segment, which with
+// short timeouts comes after well under a second of silence. The channel
+// gives up on its peer for that only when, besides, nothing it sent has been
+// acknowledged for kNoProgressMs (a peer that answers the probes but never
+// acknowledges data, for example after it started over).
+constexpr int32_t kNoProgressMs = 3000;
 constexpr size_t kKcpMtu = 1400;
 constexpr size_t kKcpOverhead = 24;
+constexpr uint8_t kPushCommand = 81;  // IKCP_CMD_PUSH: a data segment
 constexpr size_t kMaxDatagram = 4096;
-// Loopback bursts of a full window (128 segments) must not overflow the
-// default socket buffers of a few hundred kilobytes.
+// A full window sent at once (2048 segments, 2.8 MB) must not overflow the
+// socket buffers, a few hundred kilobytes by default.
 constexpr int kSocketBufferBytes = 4 * 1024 * 1024;
 // Datagrams taken in one go before the thread turns to its other work (the
 // flushes that sends asked for, the update timer). One flush answers them all.
 constexpr int kBurstDatagrams = 64;
-
-std::chrono::milliseconds retryDelay(int seconds)
-{
-    // A zero or negative interval would spin on a port that cannot be bound.
-    return seconds > 0 ? std::chrono::milliseconds(seconds * 1000LL) : std::chrono::milliseconds(100);
-}
 
 // Milliseconds of the steady clock, truncated to KCP's 32-bit clock.
 IUINT32 kcpMillis(std::chrono::steady_clock::time_point time)
@@ -67,12 +108,42 @@ void advanceClock(IKCPCB* kcp)
     kcp->current = laterOf(kcpMillis(std::chrono::steady_clock::now()), kcp->current);
 }
 
+const IKCPSEG* segmentOf(const IQUEUEHEAD* node)
+{
+    return reinterpret_cast<const IKCPSEG*>(reinterpret_cast<const char*>(node) - offsetof(IKCPSEG, node));
+}
+
+// Before a flush: timeouts counted as TCP counts them. A segment's timeout
+// runs from its last transmission or from the latest acknowledgement,
+// whichever came later: while acknowledgements keep coming the link
+// delivers, and a segment not yet acknowledged is most likely queued behind
+// the others (a window's worth sent at once takes a while to drain), not
+// lost; a lost one is resent fast, on the acknowledgements of later ones.
+// And a timeout resends at most the kTimeoutBurst oldest segments per flush.
+void holdBackTimeouts(IKCPCB* kcp, IUINT32 lastAcknowledgement)
+{
+    const IUINT32 now = kcp->current;
+    const IUINT32 limit = kcp->snd_una + kTimeoutBurst;
+    for (IQUEUEHEAD* node = kcp->snd_buf.next; node != &kcp->snd_buf; node = node->next) {
+        auto* segment = const_cast<IKCPSEG*>(segmentOf(node));
+        if (segment->xmit == 0 || int32_t(now - segment->resendts) < 0) {
+            continue;
+        }
+        const IUINT32 sinceAcknowledgement = lastAcknowledgement + segment->rto;
+        if (int32_t(now - sinceAcknowledgement) < 0) {
+            segment->resendts = sinceAcknowledgement;
+        } else if (int32_t(segment->sn - limit) >= 0) {
+            segment->resendts = now + kResendTickMs;
+        }
+    }
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- channel
 
 AsioUdpImpl::AsioUdpImpl(UdpDriver* driver, ReceiveCallback callback, int reconnectInterval)
-    : m_driver(driver), m_callback(std::move(callback)), m_reconnectInterval(reconnectInterval), m_datagram(kMaxDatagram)
+    : ChannelCore("[Udp]", reconnectInterval), m_driver(driver), m_callback(std::move(callback)), m_datagram(kMaxDatagram)
 {
 }
 
@@ -83,40 +154,30 @@ AsioUdpImpl::~AsioUdpImpl()
 
 size_t AsioUdpImpl::maxMessageSize()
 {
-    // ikcp_send refuses a message of IKCP_WND_RCV (128) segments or more.
-    return (kReceiveWindow - 1) * (kKcpMtu - kKcpOverhead);
+    return kMaxFragments * (kKcpMtu - kKcpOverhead);
 }
 
-bool AsioUdpImpl::runsOnThisThread() const
+void AsioUdpImpl::open()
 {
-    return m_thread.joinable() && m_thread.get_id() == std::this_thread::get_id();
-}
-
-void AsioUdpImpl::start(const std::string& address, uint16_t port, bool isServer)
-{
-    m_address = address;
-    m_port = port;
-    m_isServer = isServer;
     m_connected = false;
     m_flushRequested = false;
-
-    m_io = std::make_unique<asio::io_context>(1);
-    m_socket = std::make_unique<asio::ip::udp::socket>(*m_io);
-    m_updateTimer = std::make_unique<asio::steady_timer>(*m_io);
-    m_retryTimer = std::make_unique<asio::steady_timer>(*m_io);
-
     m_waitingRetry = false;
+    m_resendArmed = false;
+    m_socket = std::make_unique<asio::ip::udp::socket>(io());
+    m_updateTimer = std::make_unique<asio::steady_timer>(io());
+    m_resendTimer = std::make_unique<asio::steady_timer>(io());
+    m_helloTimer = std::make_unique<asio::steady_timer>(io());
 
-    asio::post(*m_io, [this] {
+    asio::post(io(), [this] {
         m_updateTimer->expires_after(std::chrono::milliseconds(kIntervalMs));
         scheduleUpdate();
     });
-    if (m_isServer) {
+    if (isServer()) {
         // Bound before start() returns, so a client started right after this
         // finds the port open; the rest runs on the channel's thread.
         asio::error_code error;
         const bool bound = bindServer(error);
-        asio::post(*m_io, [this, bound, error] {
+        asio::post(io(), [this, bound, error] {
             if (bound) {
                 serverBound();
             } else {
@@ -124,67 +185,38 @@ void AsioUdpImpl::start(const std::string& address, uint16_t port, bool isServer
             }
         });
     } else {
-        asio::post(*m_io, [this] { startClient(); });
+        asio::post(io(), [this] { startClient(); });
     }
     NLOG_INFO("[Udp] Start io context");
-    m_thread = std::thread([this] { run(); });
 }
 
-void AsioUdpImpl::run()
+void AsioUdpImpl::close()
 {
-    for (;;) {
-        try {
-            m_io->run();
-            return;
-        } catch (const std::exception& e) {
-            // A listener threw; keep the channel alive rather than lose the thread.
-            NLOG_ERROR("[Udp] Event loop error: {}", e.what());
-        }
-    }
-}
-
-void AsioUdpImpl::stop()
-{
-    if (!m_io) {
-        return;
-    }
-    NLOG_INFO("[Udp] Stop io context");
-    m_io->stop();
-    if (m_thread.joinable()) {
-        m_thread.join();
-    }
     m_connected = false;
     releaseKcp();
-    m_retryTimer.reset();
+    m_resendTimer.reset();
+    m_helloTimer.reset();
     m_updateTimer.reset();
     m_socket.reset();
-    std::lock_guard<std::mutex> lock(m_postLock);
-    m_io.reset();
 }
 
 void AsioUdpImpl::restartWithSibling()
 {
-    std::lock_guard<std::mutex> lock(m_postLock);
-    if (m_io && !m_io->stopped()) {
-        asio::post(*m_io, [this] {
-            if (!m_waitingRetry) {
-                failed(asio::error::make_error_code(asio::error::connection_aborted), false);
-            }
-        });
-    }
+    post([this] {
+        if (!m_waitingRetry) {
+            failed(asio::error::make_error_code(asio::error::connection_aborted), false);
+        }
+    });
 }
 
 void AsioUdpImpl::lostPeerWithSibling()
 {
-    std::lock_guard<std::mutex> lock(m_postLock);
-    if (m_io && !m_io->stopped()) {
-        const uint32_t hellos = m_hellos.load();
-        asio::post(*m_io, [this, hellos] {
-            if (!m_waitingRetry && m_hellos.load() == hellos) {
-                peerLost("the other channel lost the peer", false);
-            }
-        });
-    }
+    const uint32_t hellos = m_hellos.load();
+    post([this, hellos] {
+        if (!m_waitingRetry && m_hellos.load() == hellos) {
+            peerLost("the other channel lost the peer", false);
+        }
+    });
 }
 
 void AsioUdpImpl::peerLost(const char* reason, bool tellSibling)
@@ -202,7 +234,7 @@ void AsioUdpImpl::peerLost(const char* reason, bool tellSibling)
         }
     }
     if (m_connected.exchange(false)) {
-        m_driver->onConnectStatus(3);
+        m_driver->onConnectStatus(ConnectStatus_Disconnected);
     }
     // A fresh conversation for the next client's hello.
     createKcp();
@@ -223,7 +255,7 @@ void AsioUdpImpl::scheduleUpdate()
             return;
         }
         const auto expiry = m_updateTimer->expiry();
-        const bool deadLink = !updateKcp(kcpMillis(expiry));
+        const char* lost = updateKcp(kcpMillis(expiry));
         // Keep a fixed 10 ms grid so the update rate does not drift with
         // the time the handlers take; skip ahead only after a long stall.
         auto next = expiry + std::chrono::milliseconds(kIntervalMs);
@@ -232,12 +264,12 @@ void AsioUdpImpl::scheduleUpdate()
             next = now + std::chrono::milliseconds(kIntervalMs);
         }
         m_updateTimer->expires_at(next);
-        if (deadLink) {
-            // The peer stopped acknowledging (KCP gave up retransmitting): it
-            // went away without the socket noticing.
-            if (m_isServer) {
-                peerLost("no acknowledgement", true);
+        if (lost) {
+            // The peer went away without the socket noticing.
+            if (isServer()) {
+                peerLost(lost, true);
             } else {
+                NLOG_WARN("[Udp] Peer lost: {}", lost);
                 failed(asio::error::make_error_code(asio::error::timed_out));
             }
         }
@@ -249,7 +281,7 @@ bool AsioUdpImpl::bindServer(asio::error_code& error)
 {
     m_socket->open(asio::ip::udp::v4(), error);
     if (!error) {
-        m_socket->bind(asio::ip::udp::endpoint(asio::ip::udp::v4(), m_port), error);
+        m_socket->bind(asio::ip::udp::endpoint(asio::ip::udp::v4(), port()), error);
     }
     return !error;
 }
@@ -281,7 +313,7 @@ void AsioUdpImpl::serverBound()
     const auto local = m_socket->local_endpoint(ignored);
     NLOG_INFO("Bind local address: {}:{}", local.address().to_string(), local.port());
     createKcp();
-    m_driver->onConnectStatus(1);
+    m_driver->onConnectStatus(ConnectStatus_Connecting);
     NLOG_INFO("[Udp] Start receive udp packet");
     receiveNext();
 }
@@ -289,9 +321,9 @@ void AsioUdpImpl::serverBound()
 void AsioUdpImpl::startClient()
 {
     asio::error_code error;
-    const auto address = asio::ip::make_address(m_address, error);
+    const auto address = asio::ip::make_address(this->address(), error);
     if (!error) {
-        m_remote = asio::ip::udp::endpoint(address, m_port);
+        m_remote = asio::ip::udp::endpoint(address, port());
         m_socket->open(m_remote.protocol(), error);
     }
     if (error) {
@@ -308,44 +340,54 @@ void AsioUdpImpl::startClient()
         return;
     }
     NLOG_INFO("Send hello to server {}:{}", m_remote.address().to_string(), m_remote.port());
+    awaitHi();
     createKcp();
-    m_driver->onConnectStatus(1);
+    m_driver->onConnectStatus(ConnectStatus_Connecting);
     NLOG_INFO("Connect to {}:{}", m_remote.address().to_string(), m_remote.port());
     NLOG_INFO("[Udp] Start receive udp packet");
     receiveNext();
 }
 
+void AsioUdpImpl::awaitHi()
+{
+    m_helloTimer->expires_after(std::chrono::milliseconds(kHelloWaitMs));
+    m_helloTimer->async_wait([this](const asio::error_code& error) {
+        if (error || m_connected || m_waitingRetry) {
+            return;
+        }
+        NLOG_WARN("[Udp] No hi from the server within {} ms, start again", kHelloWaitMs);
+        releaseKcp();
+        closeSocket();
+        startClient();
+    });
+}
+
 void AsioUdpImpl::failed(const asio::error_code& error, bool tellSibling)
 {
     m_waitingRetry = true;
-    if (m_isServer) {
+    if (isServer()) {
         NLOG_ERROR("Start server fail: {}", error.message());
     } else {
         NLOG_ERROR("Start client fail {}", error.message());
     }
     if (m_connected.exchange(false)) {
-        m_driver->onConnectStatus(3);
+        m_driver->onConnectStatus(ConnectStatus_Disconnected);
     }
     releaseKcp();
-    asio::error_code ignored;
-    m_socket->close(ignored);
-    if (m_isServer) {
-        NLOG_INFO("Restart server after {} seconds ...", m_reconnectInterval);
+    closeSocket();
+    if (isServer()) {
+        NLOG_INFO("Restart server after {} seconds ...", reconnectInterval());
     } else {
-        NLOG_INFO("Restart client after {} seconds ...", m_reconnectInterval);
+        NLOG_INFO("Restart client after {} seconds ...", reconnectInterval());
     }
     if (tellSibling && m_sibling) {
         // The peer sees both channels as one link: a client re-sends hello
         // on both, a server waits for hello on both.
         m_sibling->restartWithSibling();
     }
-    m_retryTimer->expires_after(retryDelay(m_reconnectInterval));
-    m_retryTimer->async_wait([this](const asio::error_code& waitError) {
-        if (waitError) {
-            return;
-        }
+    retryLater([this] {
         m_waitingRetry = false;
-        if (m_isServer) {
+        if (isServer()) {
             startServer();
         } else {
             startClient();
@@ -355,8 +397,22 @@ void AsioUdpImpl::failed(const asio::error_code& error, bool tellSibling)
 
 void AsioUdpImpl::receiveNext()
 {
+    const uint32_t socketGeneration = m_socketGeneration;
     m_socket->async_receive_from(asio::buffer(m_datagram), m_sender,
-                                 [this](const asio::error_code& error, size_t length) { onDatagram(error, length); });
+                                 [this, socketGeneration](const asio::error_code& error, size_t length) {
+                                     // A receive of a socket closed since may end with an error of its
+                                     // own (Wine's is not operation_aborted): not the new socket's.
+                                     if (socketGeneration == m_socketGeneration) {
+                                         onDatagram(error, length);
+                                     }
+                                 });
+}
+
+void AsioUdpImpl::closeSocket()
+{
+    ++m_socketGeneration;
+    asio::error_code ignored;
+    m_socket->close(ignored);
 }
 
 void AsioUdpImpl::sendDatagram(const void* data, size_t length, const asio::ip::udp::endpoint& to,
@@ -418,7 +474,7 @@ void AsioUdpImpl::receiveFailed(const asio::error_code& error)
 {
     if (error == asio::error::connection_refused || error == asio::error::connection_reset) {
         drainUdpErrorReports(static_cast<NativeSocket>(m_socket->native_handle()));
-        if (m_isServer) {
+        if (isServer()) {
             // The client's port is closed: the socket itself is fine, and
             // closing it would only make the returning client's hello bounce.
             peerLost(error.message().c_str(), true);
@@ -443,7 +499,7 @@ void AsioUdpImpl::takeDatagram(size_t length)
             if (m_sibling) {
                 m_sibling->peerRestarted();
             }
-            m_driver->onConnectStatus(3);
+            m_driver->onConnectStatus(ConnectStatus_Disconnected);
         }
         // Every hello begins a new KCP conversation; a control block that has
         // seen an earlier client would discard the new client's sequence numbers.
@@ -452,20 +508,34 @@ void AsioUdpImpl::takeDatagram(size_t length)
         ++m_hellos;
         m_connected = true;
         sendHandshake(kHiDatagram, sizeof(kHiDatagram), m_sender);
-        m_driver->onConnectStatus(2);
+        m_driver->onConnectStatus(ConnectStatus_Connected);
         break;
     }
-    case DatagramKind::Hi:
+    case DatagramKind::Hi: {
         NLOG_INFO("[Udp] Receive hi, client connected");
+        {
+            std::lock_guard<std::mutex> lock(m_kcpLock);
+            if (m_kcp) {
+                advanceClock(m_kcp);
+                m_lastHeard = m_kcp->current;
+            }
+        }
         m_connected = true;
-        m_driver->onConnectStatus(2);
+        m_driver->onConnectStatus(ConnectStatus_Connected);
         break;
+    }
     case DatagramKind::Data: {
         std::lock_guard<std::mutex> lock(m_kcpLock);
         if (m_kcp) {
             // Round-trip samples are taken against KCP's clock.
             advanceClock(m_kcp);
-            ikcp_input(m_kcp, reinterpret_cast<const char*>(m_datagram.data()), long(length));
+            const IUINT32 waiting = m_kcp->nsnd_buf;
+            if (ikcp_input(m_kcp, reinterpret_cast<const char*>(m_datagram.data()), long(length)) == 0) {
+                m_lastHeard = m_kcp->current;
+            }
+            if (m_kcp->nsnd_buf < waiting) {
+                m_lastAcknowledged = m_kcp->current;
+            }
         }
         break;
     }
@@ -508,42 +578,69 @@ void AsioUdpImpl::requestFlush()
     if (m_flushRequested.exchange(true)) {
         return;
     }
-    std::lock_guard<std::mutex> lock(m_postLock);
-    if (m_io && !m_io->stopped()) {
-        asio::post(*m_io, [this] {
-            // Cleared first: a send during this flush asks for the next one.
-            m_flushRequested = false;
-            flushKcp();
-        });
-    } else {
+    const bool posted = post([this] {
+        // Cleared first: a send during this flush asks for the next one.
+        m_flushRequested = false;
+        flushKcp();
+    });
+    if (!posted) {
         m_flushRequested = false;
     }
 }
 
 void AsioUdpImpl::flushKcp()
 {
+    bool waiting = false;
     {
         std::lock_guard<std::mutex> lock(m_kcpLock);
         if (!m_kcp) {
             return;
         }
         advanceClock(m_kcp);
+        holdBackTimeouts(m_kcp, m_lastAcknowledged);
         ikcp_flush(m_kcp);
+        waiting = m_kcp->nsnd_buf > 0;
     }
     sendOutgoing();
+    keepResending(waiting);
 }
 
-bool AsioUdpImpl::updateKcp(uint32_t at)
+void AsioUdpImpl::keepResending(bool waiting)
 {
-    bool alive = true;
+    if (!waiting || m_resendArmed) {
+        return;
+    }
+    m_resendArmed = true;
+    m_resendTimer->expires_after(std::chrono::milliseconds(kResendTickMs));
+    m_resendTimer->async_wait([this](const asio::error_code& error) {
+        if (error) {
+            return;
+        }
+        m_resendArmed = false;
+        flushKcp();
+    });
+}
+
+const char* AsioUdpImpl::updateKcp(uint32_t at)
+{
+    const char* lost = nullptr;
+    bool waiting = false;
     {
         std::lock_guard<std::mutex> lock(m_kcpLock);
         if (!m_kcp) {
-            return true;
+            return nullptr;
         }
         // The timer's expiry keeps KCP's flush schedule on the 10 ms grid; a
         // flush in between may already have moved the clock past it.
         const IUINT32 now = laterOf(at, m_kcp->current);
+        const bool connected = m_connected;
+        if (connected && int32_t(now - m_lastHeard) >= kProbeAfterMs && int32_t(now - m_lastProbe) >= kProbeAfterMs) {
+            // Sent by the flush of this update.
+            m_kcp->probe |= kAskPeerWindow;
+            m_lastProbe = now;
+        }
+        m_kcp->current = now;
+        holdBackTimeouts(m_kcp, m_lastAcknowledged);
         ikcp_update(m_kcp, now);
         if (m_kcp->nsnd_buf == 0 || m_kcp->snd_una != m_ackedUpTo) {
             m_ackedUpTo = m_kcp->snd_una;
@@ -552,10 +649,16 @@ bool AsioUdpImpl::updateKcp(uint32_t at)
             // another reach it, KCP marks the link again.
             m_kcp->state = 0;
         }
-        alive = m_kcp->state != IUINT32(-1) || int32_t(now - m_lastProgress) < kPeerSilenceMs;
+        if (connected && int32_t(now - m_lastHeard) >= kPeerSilenceMs) {
+            lost = "no answer from the peer";
+        } else if (m_kcp->state == IUINT32(-1) && int32_t(now - m_lastProgress) >= kNoProgressMs) {
+            lost = "no acknowledgement";
+        }
+        waiting = m_kcp->nsnd_buf > 0;
     }
     sendOutgoing();
-    return alive;
+    keepResending(waiting);
+    return lost;
 }
 
 void AsioUdpImpl::sendOutgoing()
@@ -618,20 +721,33 @@ void AsioUdpImpl::createKcp()
     ikcp_update(kcp, kcpMillis(std::chrono::steady_clock::now()));
     std::lock_guard<std::mutex> lock(m_kcpLock);
     if (m_kcp) {
-        ikcp_release(m_kcp);
+        endConversation(m_kcp);
     }
     m_kcp = kcp;
+    m_dataSegments = 0;
     m_ackedUpTo = kcp->snd_una;
     m_lastProgress = kcp->current;
+    m_lastHeard = kcp->current;
+    m_lastProbe = kcp->current;
+    m_lastAcknowledged = kcp->current;
 }
 
 void AsioUdpImpl::releaseKcp()
 {
     std::lock_guard<std::mutex> lock(m_kcpLock);
     if (m_kcp) {
-        ikcp_release(m_kcp);
+        endConversation(m_kcp);
         m_kcp = nullptr;
     }
+}
+
+void AsioUdpImpl::endConversation(IKCPCB* kcp)
+{
+    if (kcp->snd_nxt > 0) {
+        NLOG_INFO("[Udp] Conversation ends: {} segments sent, {} of them again ({} after a timeout)", kcp->snd_nxt,
+                  m_dataSegments - kcp->snd_nxt, kcp->xmit);
+    }
+    ikcp_release(kcp);
 }
 
 int AsioUdpImpl::kcpOutput(const char* buffer, int length, IKCPCB*, void* user)
@@ -640,6 +756,16 @@ int AsioUdpImpl::kcpOutput(const char* buffer, int length, IKCPCB*, void* user)
     // lock held: the datagram waits for sendOutgoing(), so that the host's
     // sends never wait for socket calls.
     auto* self = static_cast<AsioUdpImpl*>(user);
+    // Counts the data segments (first and repeated transmissions) for the
+    // conversation's closing line: each segment is a 24-byte header (command
+    // at byte 4, data length at byte 20, little endian) and its data.
+    for (int at = 0; at + int(kKcpOverhead) <= length;) {
+        const auto* header = reinterpret_cast<const uint8_t*>(buffer + at);
+        const uint32_t dataLength = uint32_t(header[20]) | uint32_t(header[21]) << 8 | uint32_t(header[22]) << 16
+                                    | uint32_t(header[23]) << 24;
+        self->m_dataSegments += header[4] == kPushCommand ? 1 : 0;
+        at += int(kKcpOverhead + dataLength);
+    }
     self->m_outgoing.insert(self->m_outgoing.end(), buffer, buffer + length);
     self->m_outgoingSizes.push_back(size_t(length));
     return 0;
@@ -655,6 +781,7 @@ void AsioUdpImpl::kcpLog(const char* text, IKCPCB*, void*)
 UdpDriver::UdpDriver() : DualChannelDriver({"UdpDriver", "sendPacket fail, no connection", false})
 {
     NLOG_INFO("Create UdpDriver");
+    useSegmentPool();
 }
 
 UdpDriver::~UdpDriver()
@@ -665,7 +792,7 @@ UdpDriver::~UdpDriver()
 
 int32_t UdpDriver::getType()
 {
-    return 3;
+    return NetworkType_Udp;
 }
 
 int32_t UdpDriver::init(NerevnetStartupConfig*)
@@ -682,7 +809,7 @@ int32_t UdpDriver::init(NerevnetStartupConfig*)
     m_packetChannel->setSibling(m_messageChannel.get());
     m_messageChannel->setSibling(m_packetChannel.get());
     setChannels(m_packetChannel.get(), m_messageChannel.get());
-    return 0;
+    return code(ErrorCode::Success);
 }
 
 int32_t UdpDriver::sendOnMessageChannel(const char* data, uint32_t length)

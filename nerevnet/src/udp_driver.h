@@ -3,7 +3,7 @@
 // event loop and thread.
 #pragma once
 
-#include "dual_channel_driver.h"
+#include "channel_core.h"
 
 #include <asio.hpp>
 
@@ -32,9 +32,10 @@ class UdpDriver;
 // queues its message in KCP and asks the thread for one flush (further sends
 // before that flush ride along with it), and each burst of received
 // datagrams ends with a flush that returns their acknowledgements and sends
-// what the acknowledged window lets go. The 10 ms update remains the clock
-// of retransmission.
-class AsioUdpImpl : public DriverChannel {
+// what the acknowledged window lets go. The 10 ms update drives KCP's own
+// schedule and the keep-alive; while segments wait for acknowledgement a
+// flush every 2 ms acts on their timeouts.
+class AsioUdpImpl : public ChannelCore {
 public:
     using ReceiveCallback = std::function<void(const uint8_t* data, size_t length, UdpDriver* driver)>;
 
@@ -44,16 +45,9 @@ public:
     AsioUdpImpl(const AsioUdpImpl&) = delete;
     AsioUdpImpl& operator=(const AsioUdpImpl&) = delete;
 
-    // Starts the event loop and its thread with the server or client task.
-    void start(const std::string& address, uint16_t port, bool isServer) override;
-    // Stops the event loop, joins the thread and releases socket and KCP.
-    void stop() override;
-
     // The other channel of the same driver: both channels restart together.
     void setSibling(AsioUdpImpl* sibling) { m_sibling = sibling; }
 
-    bool isRunning() const override { return m_thread.joinable(); }
-    bool runsOnThisThread() const override;
     bool isUp() const override { return m_connected.load(); }
 
     // Queues one KCP message; 0 when queued, negative when refused.
@@ -63,12 +57,17 @@ public:
     static size_t maxMessageSize();
 
 private:
-    void run();
+    // The update task and the server or client task on a fresh socket.
+    void open() override;
+    // Releases socket, timers and KCP.
+    void close() override;
     void scheduleUpdate();
     bool bindServer(asio::error_code& error);
     void startServer();
     void serverBound();
     void startClient();
+    // Client: starts the attempt again when hi does not come in time.
+    void awaitHi();
     void prepareSocket();
     void failed(const asio::error_code& error, bool tellSibling = true);
     // Called from the sibling's thread: run the restart cycle here as well.
@@ -81,6 +80,8 @@ private:
     // the sibling, so this channel's conversation is stale too.
     void peerRestarted();
     void receiveNext();
+    // Closes the socket; receives still pending on it are ignored.
+    void closeSocket();
     void onDatagram(const asio::error_code& error, size_t length);
     void takeDatagram(size_t length);
     void receiveFailed(const asio::error_code& error);
@@ -94,46 +95,49 @@ private:
     void requestFlush();
     // On the channel's thread: KCP's flush, then the datagrams it put out.
     void flushKcp();
-    // The same for the periodic update at time `at`; false when KCP has
-    // given up retransmitting to the peer.
-    bool updateKcp(uint32_t at);
+    // The same for the periodic update at time `at`, with the keep-alive;
+    // the reason when the peer is to be given up, else null.
+    const char* updateKcp(uint32_t at);
+    // Flushes again in a moment while segments wait for acknowledgement.
+    void keepResending(bool waiting);
     void sendOutgoing();
 
     void createKcp();
     void releaseKcp();
+    // Logs what the conversation sent, then releases its control block.
+    void endConversation(IKCPCB* kcp);
     static int kcpOutput(const char* buffer, int length, IKCPCB* kcp, void* user);
     static void kcpLog(const char* text, IKCPCB* kcp, void* user);
 
     UdpDriver* m_driver;
     ReceiveCallback m_callback;
-    int m_reconnectInterval;
 
-    std::string m_address;
-    uint16_t m_port = 0;
-    bool m_isServer = false;
-
-    std::unique_ptr<asio::io_context> m_io;
     std::unique_ptr<asio::ip::udp::socket> m_socket;
     std::unique_ptr<asio::steady_timer> m_updateTimer;
-    std::unique_ptr<asio::steady_timer> m_retryTimer;
+    std::unique_ptr<asio::steady_timer> m_resendTimer;
+    std::unique_ptr<asio::steady_timer> m_helloTimer;
+    bool m_resendArmed = false;  // channel thread only
+    uint32_t m_socketGeneration = 0;  // channel thread only
     asio::ip::udp::endpoint m_remote;
     asio::ip::udp::endpoint m_sender;
-    std::thread m_thread;
     AsioUdpImpl* m_sibling = nullptr;
     bool m_waitingRetry = false;  // channel thread only
     // Counts the hellos handled: a loss reported by the sibling that was
     // overtaken by a new hello here must not end the new conversation.
     std::atomic<uint32_t> m_hellos{0};
-    // Guards m_io against a post from the host or the sibling while stop()
-    // resets it.
-    std::mutex m_postLock;
     std::atomic<bool> m_flushRequested{false};
 
     std::mutex m_kcpLock;
     IKCPCB* m_kcp = nullptr;
-    // Acknowledgement progress of the conversation, under m_kcpLock.
+    // Acknowledgement progress of the conversation and the keep-alive's
+    // times (KCP's clock), under m_kcpLock.
     uint32_t m_ackedUpTo = 0;
     uint32_t m_lastProgress = 0;
+    uint32_t m_lastHeard = 0;
+    uint32_t m_lastProbe = 0;
+    uint32_t m_lastAcknowledged = 0;
+    // Data segments put out, repeated ones included (KCP's output, under m_kcpLock).
+    uint32_t m_dataSegments = 0;
     std::atomic<bool> m_connected{false};
 
     std::vector<uint8_t> m_datagram;

@@ -1,16 +1,29 @@
-// Loopback benchmark of the UDP (KCP) and TCP drivers, with ENet as the
-// side-by-side reference and a lossy user-space relay for both UDP stacks.
-// Prints median and spread over several runs. Environment:
-//   NEREVNET_BENCH_RUNS       runs per figure (default 5)
+// Benchmark of the UDP (KCP) and TCP drivers on loopback, with ENet as the
+// side-by-side reference: round trips, throughput, a video-like stream, and
+// the same stream through modelled links (link_relay.h): Wi-Fi-like delay,
+// jitter and loss for both UDP stacks, and a proxy like `adb forward` for
+// the TCP driver. Prints the median and spread over several runs.
+// Environment:
+//   NEREVNET_BENCH_RUNS       runs per figure (default 3)
 //   NEREVNET_BENCH_MB         megabytes per throughput run (default 8)
 //   NEREVNET_BENCH_STREAM_S   seconds of video per stream run (default 2)
+//   NEREVNET_BENCH_IDLE_S     seconds of the idle link's measurement (default 5)
+//   NEREVNET_BENCH_PROFILES   links of the "links" section, joined by commas:
+//                             "wifi-good", "wifi-busy", "wired-adb" (the
+//                             default), "relay" (relay only), "custom"
+//   NEREVNET_BENCH_LINK       the "custom" link, e.g.
+//                             "delay=2,jitter=1,loss=0.5,burst=3,rate=600,queue=512,reorder=0.2"
+//                             (ms, percent, Mbit/s, KB); included when set
+//   NEREVNET_BENCH_LOG_LEVEL  the library's log level (default 3, warnings;
+//                             the log is nerevnet_DATE.log in the current folder)
 //   NEREVNET_BENCH_ONLY       what to run, joined by commas: sections "rtt",
-//                             "throughput", "loss", "stream" and transports
-//                             "kcp", "tcp", "enet" (default: all of a kind
-//                             that is not named)
+//                             "throughput", "loss", "stream", "links", "idle"
+//                             and transports "kcp", "tcp", "enet" (default:
+//                             all of a kind that is not named)
 //
 // CPU figures are the process's user + system seconds (both ends of the
-// link, and the relay where there is one) per gigabyte delivered.
+// link, and the relay or proxy where there is one) per gigabyte delivered.
+#include "link_relay.h"
 #include "nerevnet.h"
 
 #include <enet/enet.h>
@@ -61,7 +74,7 @@ bool wanted(const char* name, std::initializer_list<const char*> kind)
 
 bool sectionWanted(const char* section)
 {
-    return wanted(section, {"rtt", "throughput", "loss", "stream"});
+    return wanted(section, {"rtt", "throughput", "loss", "stream", "links", "idle"});
 }
 
 // Transport names as the rows begin: "UDP/KCP", "TCP", "ENet".
@@ -144,123 +157,6 @@ uint16_t freePortPair()
     }
     return 0;
 }
-
-// --------------------------------------------------------------- relay
-
-// Forwards datagrams between a client and a server on loopback, dropping a
-// share of them in both directions with a seeded generator. One relay port
-// per server port (the UDP driver uses two).
-class LossyRelay {
-public:
-    LossyRelay(uint16_t serverPort, int ports, double loss, uint32_t seed) : m_loss(loss), m_random(seed)
-    {
-        m_listenPort = freePortPair();
-        for (int i = 0; i < ports; ++i) {
-            Leg leg;
-            leg.front = ::socket(AF_INET, SOCK_DGRAM, 0);
-            sockaddr_in address{};
-            address.sin_family = AF_INET;
-            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            address.sin_port = htons(uint16_t(m_listenPort + i));
-            ::bind(leg.front, reinterpret_cast<sockaddr*>(&address), sizeof(address));
-            leg.back = ::socket(AF_INET, SOCK_DGRAM, 0);
-            address.sin_port = htons(uint16_t(serverPort + i));
-            ::connect(leg.back, reinterpret_cast<sockaddr*>(&address), sizeof(address));
-            const int buffer = 4 << 20;
-            for (int fd : {leg.front, leg.back}) {
-                ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof(buffer));
-                ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &buffer, sizeof(buffer));
-            }
-            m_legs.push_back(leg);
-        }
-        m_thread = std::thread([this] { run(); });
-    }
-    ~LossyRelay()
-    {
-        m_running = false;
-        m_thread.join();
-        for (auto& leg : m_legs) {
-            ::close(leg.front);
-            ::close(leg.back);
-        }
-    }
-    uint16_t port() const { return m_listenPort; }
-    void setLossEnabled(bool on) { m_enabled = on; }
-    uint64_t dropped() const { return m_dropped; }
-
-private:
-    struct Leg {
-        int front = -1;
-        int back = -1;
-        sockaddr_in client{};
-        bool haveClient = false;
-    };
-
-    bool drop()
-    {
-        if (!m_enabled) {
-            return false;
-        }
-        if (std::uniform_real_distribution<double>(0, 1)(m_random) < m_loss) {
-            ++m_dropped;
-            return true;
-        }
-        return false;
-    }
-
-    void run()
-    {
-        std::vector<pollfd> fds;
-        for (auto& leg : m_legs) {
-            fds.push_back({leg.front, POLLIN, 0});
-            fds.push_back({leg.back, POLLIN, 0});
-        }
-        char buffer[65536];
-        while (m_running) {
-            if (::poll(fds.data(), fds.size(), 20) <= 0) {
-                continue;
-            }
-            // Each socket is drained (up to a bound) per wake-up, so that the
-            // relay keeps up with a gigabit stream.
-            for (size_t i = 0; i < m_legs.size(); ++i) {
-                Leg& leg = m_legs[i];
-                for (int k = 0; k < 256 && (fds[2 * i].revents & POLLIN); ++k) {
-                    sockaddr_in from{};
-                    socklen_t length = sizeof(from);
-                    const ssize_t n = ::recvfrom(leg.front, buffer, sizeof(buffer), MSG_DONTWAIT,
-                                                 reinterpret_cast<sockaddr*>(&from), &length);
-                    if (n < 0) {
-                        break;
-                    }
-                    leg.client = from;
-                    leg.haveClient = true;
-                    if (!drop()) {
-                        ::send(leg.back, buffer, size_t(n), 0);
-                    }
-                }
-                for (int k = 0; k < 256 && (fds[2 * i + 1].revents & POLLIN); ++k) {
-                    const ssize_t n = ::recv(leg.back, buffer, sizeof(buffer), MSG_DONTWAIT);
-                    if (n < 0) {
-                        break;
-                    }
-                    if (leg.haveClient && !drop()) {
-                        ::sendto(leg.front, buffer, size_t(n), 0, reinterpret_cast<sockaddr*>(&leg.client),
-                                 sizeof(leg.client));
-                    }
-                }
-            }
-        }
-    }
-
-    std::vector<Leg> m_legs;
-    uint16_t m_listenPort = 0;
-    double m_loss;
-    std::mt19937 m_random;
-    std::atomic<bool> m_enabled{false};
-    std::atomic<bool> m_running{true};
-    std::atomic<uint64_t> m_dropped{0};
-    std::thread m_thread;
-};
 
 // ------------------------------------------------------------ workloads
 
@@ -449,6 +345,7 @@ struct StreamRun {
     double megabitsPerSecond = 0;
     double p50 = 0;
     double p99 = 0;
+    double max = 0;
     size_t complete = 0;
     double cpuSecondsPerGigabyte = 0;
 };
@@ -490,6 +387,7 @@ StreamRun streamVideo(Link& link, StreamTracker& tracker, double megabits, size_
     const auto latencies = tracker.latencies();
     run.p50 = percentile(latencies, 0.5);
     run.p99 = percentile(latencies, 0.99);
+    run.max = latencies.empty() ? 0 : *std::max_element(latencies.begin(), latencies.end());
     run.complete = tracker.complete();
     run.cpuSecondsPerGigabyte = bytes > 0 ? (cpuSeconds() - cpuBefore) / (double(bytes) / 1e9) : 0;
     return run;
@@ -516,8 +414,10 @@ public:
     bool connected() override
     {
         return nerevnet_isConnected(m_server.handle) && nerevnet_isConnected(m_client.handle)
-               && m_server.status == 2 && m_client.status == 2;
+               && m_server.status == ConnectStatus_Connected && m_client.status == ConnectStatus_Connected;
     }
+    int32_t serverStatus() const { return m_server.status; }
+    int32_t clientStatus() const { return m_client.status; }
     void clientSendMessage(const std::string& bytes) override
     {
         nerevnet_sendMessage(m_client.handle, bytes.data(), uint32_t(bytes.size()), true);
@@ -555,7 +455,7 @@ private:
         config.networkType = type;
         config.reconnectInterval = 1;
         config.role = server ? Role_Server : Role_Client;
-        config.logLevel = NerevnetLogLevel_Warning;
+        config.logLevel = envInt("NEREVNET_BENCH_LOG_LEVEL", NerevnetLogLevel_Warning);
         int32_t error = 0;
         side.handle = nerevnet_startup(&config, &error);
         NerevnetCallbacks callbacks;
@@ -746,7 +646,7 @@ void streamFigures(const std::string& name, const LinkFactory& make, int runs, d
     if (!transportWanted(name)) {
         return;
     }
-    std::vector<double> rates, p50s, p99s, cpu;
+    std::vector<double> rates, p50s, p99s, maxima, cpu;
     std::vector<double> complete;
     for (int run = 0; run < runs; ++run) {
         StreamTracker tracker(frames);
@@ -760,24 +660,28 @@ void streamFigures(const std::string& name, const LinkFactory& make, int runs, d
             rates.push_back(result.megabitsPerSecond);
             p50s.push_back(result.p50);
             p99s.push_back(result.p99);
+            maxima.push_back(result.max);
             cpu.push_back(result.cpuSecondsPerGigabyte);
             complete.push_back(double(result.complete));
         }
     }
-    const Summary p99 = summarise(p99s);
-    std::printf("  %-30s %7.1f Mbit/s  p50 %7.2f ms  p99 %7.2f ms (max %7.2f)  whole %4.0f/%zu (min %.0f)  CPU %5.2f s/GB\n",
-                name.c_str(), summarise(rates).median, summarise(p50s).median, p99.median, p99.high,
-                summarise(complete).median, frames, summarise(complete).low, summarise(cpu).median);
+    std::printf("  %-20s %7.1f Mbit/s  whole %4.0f/%zu (min %3.0f)  latency p50 %8.2f  p99 %8.2f  max %8.2f ms"
+                "  (p99 of the runs %.2f .. %.2f)  CPU %5.2f s/GB\n",
+                name.c_str(), summarise(rates).median, summarise(complete).median, frames, summarise(complete).low,
+                summarise(p50s).median, summarise(p99s).median, summarise(maxima).median, summarise(p99s).low,
+                summarise(p99s).high, summarise(cpu).median);
     std::fflush(stdout);
 }
 
-// A link whose client reaches the server through a relay that drops `loss`
-// of the datagrams both ways once the link is up.
-LinkFactory relayed(double loss, bool kcp)
+// A UDP link (the UDP driver, or ENet) whose client reaches the server
+// through the link relay; losses begin once the link is up, because the
+// UDP driver sends its hello once per attempt.
+LinkFactory relayed(const linkrelay::LinkModel& model, bool kcp)
 {
-    return [loss, kcp]() -> std::unique_ptr<Link> {
+    return [model, kcp]() -> std::unique_ptr<Link> {
         const uint16_t port = freePortPair();
-        auto relay = std::make_shared<LossyRelay>(port, kcp ? 2 : 1, loss, 42);
+        auto relay = std::make_shared<linkrelay::UdpLinkRelay>(port, kcp ? 2 : 1, model, 42);
+        relay->setLossEnabled(false);
         std::unique_ptr<Link> link;
         if (kcp) {
             link = std::make_unique<NerevnetLink>(3, port, relay->port());
@@ -785,12 +689,123 @@ LinkFactory relayed(double loss, bool kcp)
             link = std::make_unique<EnetLink>(port, relay->port());
         }
         link->keepAlive = relay;
-        // The handshake passes unharmed (the UDP driver sends hello once per
-        // attempt); the workload then meets the losses.
         waitConnected(*link);
         relay->setLossEnabled(true);
         return link;
     };
+}
+
+// The TCP driver with its client behind a user-space proxy like `adb forward`.
+LinkFactory proxied()
+{
+    return []() -> std::unique_ptr<Link> {
+        const uint16_t port = freePortPair();
+        auto proxy = std::make_shared<linkrelay::TcpProxy>(port, 2);
+        auto link = std::make_unique<NerevnetLink>(2, port, proxy->port());
+        link->keepAlive = proxy;
+        return link;
+    };
+}
+
+struct Profile {
+    std::string name;
+    linkrelay::LinkModel model;
+    bool tcp = false;  // the TCP driver through the proxy instead of UDP through the relay
+};
+
+// The profiles NEREVNET_BENCH_PROFILES names (default: wifi-good, wifi-busy,
+// wired-adb); "custom" is NEREVNET_BENCH_LINK.
+std::vector<Profile> chosenProfiles()
+{
+    std::vector<Profile> known;
+    known.push_back({"relay", {}, false});
+    linkrelay::LinkModel good;
+    good.delayMs = 1.5;
+    good.jitterMs = 1;
+    good.lossPercent = 0.1;
+    known.push_back({"wifi-good", good, false});
+    linkrelay::LinkModel busy;
+    busy.delayMs = 3;
+    busy.jitterMs = 3;
+    busy.lossPercent = 1;
+    busy.burst = 3;
+    known.push_back({"wifi-busy", busy, false});
+    known.push_back({"wired-adb", {}, true});
+    if (const char* custom = std::getenv("NEREVNET_BENCH_LINK"); custom && *custom) {
+        linkrelay::LinkModel model;
+        std::string error;
+        if (linkrelay::LinkModel::parse(custom, model, error)) {
+            known.push_back({"custom", model, false});
+        } else {
+            std::fprintf(stderr, "NEREVNET_BENCH_LINK: %s\n", error.c_str());
+        }
+    }
+    const char* names = std::getenv("NEREVNET_BENCH_PROFILES");
+    const std::string list = std::string(",") + (names && *names ? names : "wifi-good,wifi-busy,wired-adb,custom") + ",";
+    std::vector<Profile> chosen;
+    for (const auto& profile : known) {
+        if (list.find("," + profile.name + ",") != std::string::npos) {
+            chosen.push_back(profile);
+        }
+    }
+    return chosen;
+}
+
+// The keep-alive of an idle UDP link: bytes each way while nothing is sent,
+// then how long each side takes to report Disconnected once its peer has
+// silently vanished (the relay loses everything from then on).
+void idleFigures(int runs, int seconds)
+{
+    if (!transportWanted("UDP/KCP")) {
+        return;
+    }
+    std::vector<double> up, down, serverNotice, clientNotice;
+    const auto limit = 10s;
+    for (int run = 0; run < runs; ++run) {
+        const uint16_t port = freePortPair();
+        auto relay = std::make_shared<linkrelay::UdpLinkRelay>(port, 2, linkrelay::LinkModel{}, 42);
+        NerevnetLink link(3, port, relay->port());
+        if (!waitConnected(link)) {
+            std::printf("  UDP/KCP: no connection\n");
+            return;
+        }
+        std::this_thread::sleep_for(1s);
+        const auto upBefore = relay->toServer();
+        const auto downBefore = relay->toClient();
+        std::this_thread::sleep_for(std::chrono::seconds(seconds));
+        up.push_back(double(relay->toServer().bytes - upBefore.bytes) / seconds);
+        down.push_back(double(relay->toClient().bytes - downBefore.bytes) / seconds);
+
+        relay->setCut(true);
+        const auto cut = Clock::now();
+        double server = -1, client = -1;
+        while ((server < 0 || client < 0) && Clock::now() - cut < limit) {
+            const double elapsed = std::chrono::duration<double>(Clock::now() - cut).count();
+            if (server < 0 && link.serverStatus() == ConnectStatus_Disconnected) {
+                server = elapsed;
+            }
+            if (client < 0 && link.clientStatus() == ConnectStatus_Disconnected) {
+                client = elapsed;
+            }
+            std::this_thread::sleep_for(1ms);
+        }
+        serverNotice.push_back(server < 0 ? 1e9 : server);
+        clientNotice.push_back(client < 0 ? 1e9 : client);
+    }
+    printRow("idle link, client to server (IP+UDP headers)", "B/s", summarise(up));
+    printRow("idle link, server to client (IP+UDP headers)", "B/s", summarise(down));
+    auto notice = [&](const char* side, const std::vector<double>& times) {
+        const Summary s = summarise(times);
+        if (s.high >= 1e9) {
+            std::printf("  %-44s not within %lld s in %zu of %d runs\n",
+                        (std::string("vanished peer noticed by the ") + side).c_str(), (long long)limit.count(),
+                        size_t(std::count(times.begin(), times.end(), 1e9)), runs);
+        } else {
+            printRow(std::string("vanished peer noticed by the ") + side, "s", s);
+        }
+    };
+    notice("server", serverNotice);
+    notice("client", clientNotice);
 }
 
 }  // namespace
@@ -801,9 +816,10 @@ int main()
         std::fprintf(stderr, "ENet initialisation failed\n");
         return 1;
     }
-    const int runs = std::max(1, envInt("NEREVNET_BENCH_RUNS", 5));
+    const int runs = std::max(1, envInt("NEREVNET_BENCH_RUNS", 3));
     const size_t total = size_t(std::max(1, envInt("NEREVNET_BENCH_MB", 8))) << 20;
     const size_t streamFrames = size_t(std::max(1, envInt("NEREVNET_BENCH_STREAM_S", 2))) * kFramesPerSecond;
+    const int idleSeconds = std::max(1, envInt("NEREVNET_BENCH_IDLE_S", 5));
     const int pings = 50;
 
     std::printf("nerevnet benchmark on loopback, %d runs per figure, %zu MB per throughput run\n", runs, total >> 20);
@@ -839,36 +855,67 @@ int main()
     }
 
     if (sectionWanted("loss")) {
-        for (double loss : {0.01, 0.05}) {
-            std::printf("Through a relay dropping %.0f%% of datagrams both ways (seed 42)\n", loss * 100);
-            latencyFigures("UDP/KCP 64 B", relayed(loss, true), runs, pings * 2, 64, true);
-            latencyFigures("ENet    64 B", relayed(loss, false), runs, pings * 2, 64, true);
-            throughputFigures("UDP/KCP 16 KB delivered", relayed(loss, true), runs, 16 * 1024, total / 2);
-            throughputFigures("ENet    16 KB delivered", relayed(loss, false), runs, 16 * 1024, total / 2);
+        for (double loss : {1.0, 5.0}) {
+            std::printf("Through a relay dropping %.0f%% of datagrams both ways (seed 42)\n", loss);
+            linkrelay::LinkModel model;
+            model.lossPercent = loss;
+            latencyFigures("UDP/KCP 64 B", relayed(model, true), runs, pings * 2, 64, true);
+            latencyFigures("ENet    64 B", relayed(model, false), runs, pings * 2, 64, true);
+            throughputFigures("UDP/KCP 16 KB delivered", relayed(model, true), runs, 16 * 1024, total / 2);
+            throughputFigures("ENet    16 KB delivered", relayed(model, false), runs, 16 * 1024, total / 2);
             std::printf("\n");
         }
     }
 
-    if (sectionWanted("stream")) {
+    const auto rateLabel = [](const char* transport, double megabits) {
+        char label[40];
+        std::snprintf(label, sizeof(label), "%-8s%4.0f Mbit/s", transport, megabits);
+        return std::string(label);
+    };
+
+    if (sectionWanted("stream") || sectionWanted("links")) {
         std::printf("Video-like stream: %d frames per second for %zu s, frames split into packets of at most 160 KB\n"
-                    "sent back to back; delivered rate, frame latency (first packet sent to last received) p50\n"
-                    "and p99 (median of the runs, max of the runs), frames delivered whole, CPU per GB\n",
+                    "sent back to back. Delivered rate, frames delivered whole, frame latency (first packet sent to\n"
+                    "last received) p50, p99 and max; each the median of the runs; CPU per delivered GB of the whole\n"
+                    "process (both ends, and the relay or proxy where there is one)\n\n",
                     kFramesPerSecond, streamFrames / kFramesPerSecond);
-        for (const bool lossy : {false, true}) {
-            std::printf(lossy ? "Through the relay dropping 1%% of datagrams both ways (TCP needs a lossy path in the kernel: not measured)\n"
-                              : "Loopback\n");
-            for (const double megabits : {100.0, 200.0, 400.0, 1000.0}) {
-                char label[32];
-                std::snprintf(label, sizeof(label), "%4.0f Mbit/s", megabits);
-                streamFigures(std::string("UDP/KCP ") + label, lossy ? relayed(0.01, true) : LinkFactory(udp), runs,
-                              megabits, streamFrames);
-                if (!lossy) {
-                    streamFigures(std::string("TCP     ") + label, tcp, runs, megabits, streamFrames);
-                }
-                streamFigures(std::string("ENet    ") + label, lossy ? relayed(0.01, false) : LinkFactory(enet), runs,
-                              megabits, streamFrames);
-            }
+    }
+
+    if (sectionWanted("stream")) {
+        std::printf("Loopback\n");
+        for (const double megabits : {100.0, 200.0, 400.0, 1000.0}) {
+            streamFigures(rateLabel("UDP/KCP", megabits), udp, runs, megabits, streamFrames);
+            streamFigures(rateLabel("TCP", megabits), tcp, runs, megabits, streamFrames);
+            streamFigures(rateLabel("ENet", megabits), enet, runs, megabits, streamFrames);
         }
+        std::printf("\n");
+    }
+
+    if (sectionWanted("links")) {
+        for (const Profile& profile : chosenProfiles()) {
+            if (profile.tcp) {
+                std::printf("\"%s\": the TCP driver through a user-space TCP proxy (one hop copying both ways, as adb forward)\n",
+                            profile.name.c_str());
+                for (const double megabits : {100.0, 200.0, 400.0, 1000.0}) {
+                    streamFigures(rateLabel("TCP", megabits), proxied(), runs, megabits, streamFrames);
+                }
+            } else {
+                std::printf("\"%s\": %s, both ways\n", profile.name.c_str(), profile.model.describe().c_str());
+                for (const double megabits : {100.0, 200.0, 400.0}) {
+                    streamFigures(rateLabel("UDP/KCP", megabits), relayed(profile.model, true), runs, megabits,
+                                  streamFrames);
+                    streamFigures(rateLabel("ENet", megabits), relayed(profile.model, false), runs, megabits,
+                                  streamFrames);
+                }
+            }
+            std::printf("\n");
+        }
+    }
+
+    if (sectionWanted("idle")) {
+        std::printf("Idle UDP link through the relay (no loss) for %d s, then the peer vanishes silently\n", idleSeconds);
+        idleFigures(runs, idleSeconds);
+        std::printf("\n");
     }
 
     enet_deinitialize();
