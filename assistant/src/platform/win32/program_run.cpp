@@ -1,5 +1,6 @@
 #include "platform/program_run.h"
 
+#include "child_output.h"
 #include "win32_text.h"
 
 #include <windows.h>
@@ -48,28 +49,16 @@ bool isFile(const std::wstring &path)
 ProgramResult runProgram(const CommandSpec &spec, int timeoutMs)
 {
     ProgramResult result;
-    SECURITY_ATTRIBUTES sa{};
-    sa.nLength = sizeof sa;
-    sa.bInheritHandle = TRUE;
     HANDLE readEnd = nullptr, writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &sa, 0)) {
-        result.error = win32::errorText("CreatePipe", GetLastError());
+    if (!win32::outputPipe(readEnd, writeEnd, result.error))
         return result;
-    }
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
 
     std::wstring line = quoteArgument(win32::widen(spec.program));
     for (const std::string &a : spec.arguments)
         line += L" " + quoteArgument(win32::widen(a));
     line.push_back(L'\0');
 
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
-    si.wShowWindow = SW_HIDE;
-    si.hStdInput = nullptr;
-    si.hStdOutput = writeEnd;
-    si.hStdError = writeEnd;
+    STARTUPINFOW si = win32::hiddenChild(nullptr, writeEnd);
 
     // The job ends the program and whatever it started when the time is up.
     HANDLE job = CreateJobObjectW(nullptr, nullptr);
@@ -94,12 +83,7 @@ ProgramResult runProgram(const CommandSpec &spec, int timeoutMs)
     CloseHandle(writeEnd);
 
     std::string bytes;
-    std::thread reader([&bytes, readEnd] {
-        char block[4096];
-        DWORD n = 0;
-        while (ReadFile(readEnd, block, sizeof block, &n, nullptr) && n > 0)
-            bytes.append(block, n);
-    });
+    std::thread reader([&bytes, readEnd] { bytes = win32::readAll(readEnd); });
 
     const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs > 0 ? timeoutMs : 0);
     if (WaitForSingleObject(pi.hProcess, static_cast<DWORD>(timeoutMs > 0 ? timeoutMs : 0)) != WAIT_OBJECT_0) {
@@ -125,8 +109,7 @@ ProgramResult runProgram(const CommandSpec &spec, int timeoutMs)
     // Every writer was in the job and is gone now, so the reader has ended its last read.
     reader.join();
     CloseHandle(readEnd);
-    const UINT consoleCodePage = GetConsoleOutputCP();
-    result.output = win32::utf8FromCodePage(bytes, consoleCodePage ? consoleCodePage : GetOEMCP());
+    result.output = win32::consoleOutputToUtf8(bytes);
 
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
