@@ -4,6 +4,7 @@
 #include "logmessagehandler.h"
 #include "nerevmanager.h"
 #include "nerevupdate.h"
+#include "pcchecker.h"
 #include "settingsstore.h"
 #include "steammanager.h"
 #include "sysmanager.h"
@@ -76,14 +77,26 @@ int main(int argc, char *argv[])
 
     // Listens from the first mode choice on; ends before the other subsystems.
     SysManager controlServer(SysManager::portFromEnvironment());
-    auto *nerev = new NerevManager(programServices(controlServer), NerevManager::Timing(), &app);
+    const NerevManager::Services services = programServices(controlServer);
+    auto *nerev = new NerevManager(services, NerevManager::Timing(), &app);
     auto *update = new NerevUpdate(&app);
     QObject::connect(update, &NerevUpdate::tableStored, nerev, &NerevManager::judgeHardware);
+    // "Check my PC": its checks run on workers, the first run as the window opens.
+    const PcChecker::Services checkerServices { services.settings, services.system, services.steam };
+    auto *checker = new PcChecker(PcChecker::systemEnvironment(checkerServices), &app);
+    // Rows whose facts another part changes: a new GPU table, the mode (the router matters wireless only).
+    QObject::connect(update, &NerevUpdate::tableStored, checker, [checker] { checker->check(QStringLiteral("graphics")); });
+    QObject::connect(nerev, &NerevManager::wiredChange, checker, [checker] {
+        checker->check(QStringLiteral("link"));
+        checker->check(QStringLiteral("wifiBand"));
+    });
     engine.rootContext()->setContextProperty(QStringLiteral("nerev"), nerev);
     engine.rootContext()->setContextProperty(QStringLiteral("nerevupdate"), update);
+    engine.rootContext()->setContextProperty(QStringLiteral("pcchecker"), checker);
 
     AppStartup::prepareMainWindow(engine);
     AppStartup::loadWithCreationCheck(engine, QUrl(QStringLiteral("qrc:/qml/mainWindow.qml")));
     AppStartup::placeMainWindow(engine);
+    checker->checkAll();
     return app.exec();
 }
