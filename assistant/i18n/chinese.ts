@@ -246,7 +246,12 @@
     <context>
         <name>PcCheck</name>
         <message>
-            <location filename="../src/pccheck.cpp" line="+55" />
+            <location filename="../src/pccheck.cpp" line="+54" />
+            <source>、</source>
+            <translation>, </translation>
+        </message>
+        <message>
+            <location line="+6" />
             <source>显卡和驱动</source>
             <translation>Graphics card and driver</translation>
         </message>
@@ -629,14 +634,14 @@
             <translation>The report was not saved: %1</translation>
         </message>
         <message>
-            <location line="+65" />
+            <location line="+62" />
             <source>取消</source>
             <translation>Cancel</translation>
         </message>
         <message>
             <location line="+3" />
-            <source>结束程序</source>
-            <translation>End the program</translation>
+            <source>结束</source>
+            <translation>End</translation>
         </message>
         <message>
             <location line="+24" />
@@ -644,7 +649,7 @@
             <translation>Check again</translation>
         </message>
         <message>
-            <location line="+11" />
+            <location line="+13" />
             <source>保存报告给技术支持</source>
             <translation>Save a report for support</translation>
         </message>

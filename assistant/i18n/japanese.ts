@@ -246,7 +246,12 @@
     <context>
         <name>PcCheck</name>
         <message>
-            <location filename="../src/pccheck.cpp" line="+55" />
+            <location filename="../src/pccheck.cpp" line="+54" />
+            <source>、</source>
+            <translation>、</translation>
+        </message>
+        <message>
+            <location line="+6" />
             <source>显卡和驱动</source>
             <translation>グラフィックスカードとドライバー</translation>
         </message>
@@ -629,14 +634,14 @@
             <translation>レポートを保存できませんでした：%1</translation>
         </message>
         <message>
-            <location line="+65" />
+            <location line="+62" />
             <source>取消</source>
             <translation>キャンセル</translation>
         </message>
         <message>
             <location line="+3" />
-            <source>结束程序</source>
-            <translation>プログラムを終了</translation>
+            <source>结束</source>
+            <translation>終了</translation>
         </message>
         <message>
             <location line="+24" />
@@ -644,7 +649,7 @@
             <translation>再チェック</translation>
         </message>
         <message>
-            <location line="+11" />
+            <location line="+13" />
             <source>保存报告给技术支持</source>
             <translation>サポート用のレポートを保存</translation>
         </message>

@@ -118,7 +118,7 @@ PcChecker::FixResult endPortHolders(const PcCheck::PortFacts &facts, const std::
         qInfo().noquote() << "pc check fix: ended" << h.name << h.pid;
         ended << h.name;
     }
-    return {true, PcChecker::tr("已结束 %1。").arg(ended.join(QStringLiteral("、")))};
+    return {true, PcChecker::tr("已结束 %1。").arg(PcCheck::listed(ended))};
 }
 
 PcChecker::FixResult registerShortPath(const PcCheck::DriverFolderFacts &facts, const QString &vrpathFile)
@@ -145,7 +145,7 @@ QString PcChecker::fixConfirmation(const QString &id) const
         if (!names.contains(h.name))
             names << h.name;
     }
-    return tr("要结束 %1 吗？它未保存的内容会丢失。").arg(names.join(QStringLiteral("、")));
+    return tr("要结束 %1 吗？它未保存的内容会丢失。").arg(PcCheck::listed(names));
 }
 
 void PcChecker::applyFix(const QString &id, bool confirmed)

@@ -83,7 +83,7 @@ DialogWindow {
         spacing: 8
         boundsBehavior: Flickable.StopAtBounds
         model: pcCheckPage.checker ? pcCheckPage.checker.rows : null
-        enabled: pcCheckPage.pendingFix === ""
+        visible: pcCheckPage.pendingFix === ""
 
         delegate: PcCheckRow {
             objectName: "check_" + model.rowId
@@ -98,7 +98,7 @@ DialogWindow {
         }
     }
 
-    // Asks before a fix that ends programs; covers the list until answered.
+    // Asks before a fix that ends programs; takes the list's place until answered.
     Rectangle {
         id: confirmation
         objectName: "fixConfirmation"
@@ -110,9 +110,6 @@ DialogWindow {
         color: Theme.field
         visible: pcCheckPage.pendingFix !== ""
 
-        MouseArea {
-            anchors.fill: parent
-        }
         Column {
             anchors.centerIn: parent
             width: 640
@@ -136,7 +133,7 @@ DialogWindow {
                 first.text: qsTr("取消")
                 second.objectName: "confirmFixButton"
                 second.color: Theme.accent
-                second.text: qsTr("结束程序")
+                second.text: qsTr("结束")
                 onFirstClicked: pcCheckPage.pendingFix = ""
                 onSecondClicked: pcCheckPage.confirmFix()
             }
@@ -170,7 +167,9 @@ DialogWindow {
                 minimumWidth: 180
                 minimumHeight: 48
                 pixelSize: Theme.textBody
-                color: Theme.field
+                color: Theme.none
+                border.width: 1
+                border.color: Theme.white
                 text: qsTr("保存报告给技术支持")
                 enabled: !!pcCheckPage.checker && !pcCheckPage.savingReport
                 opacity: enabled ? 1 : 0.5
