@@ -37,6 +37,21 @@ NerevManager::Services programServices(SysManager &controlServer)
     return services;
 }
 
+// "Check my PC" on the same subsystems. Its checks run on workers; the rows
+// whose facts another part changes run again: a new GPU table, the mode (the
+// router matters to wireless streaming only).
+PcChecker *makeChecker(const NerevManager::Services &services, NerevUpdate *update, NerevManager *nerev)
+{
+    const PcChecker::Services checkerServices { services.settings, services.system, services.steam };
+    auto *checker = new PcChecker(PcChecker::systemEnvironment(checkerServices), QCoreApplication::instance());
+    QObject::connect(update, &NerevUpdate::tableStored, checker, [checker] { checker->check(QStringLiteral("graphics")); });
+    QObject::connect(nerev, &NerevManager::wiredChange, checker, [checker] {
+        checker->check(QStringLiteral("link"));
+        checker->check(QStringLiteral("wifiBand"));
+    });
+    return checker;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -81,15 +96,7 @@ int main(int argc, char *argv[])
     auto *nerev = new NerevManager(services, NerevManager::Timing(), &app);
     auto *update = new NerevUpdate(&app);
     QObject::connect(update, &NerevUpdate::tableStored, nerev, &NerevManager::judgeHardware);
-    // "Check my PC": its checks run on workers, the first run as the window opens.
-    const PcChecker::Services checkerServices { services.settings, services.system, services.steam };
-    auto *checker = new PcChecker(PcChecker::systemEnvironment(checkerServices), &app);
-    // Rows whose facts another part changes: a new GPU table, the mode (the router matters wireless only).
-    QObject::connect(update, &NerevUpdate::tableStored, checker, [checker] { checker->check(QStringLiteral("graphics")); });
-    QObject::connect(nerev, &NerevManager::wiredChange, checker, [checker] {
-        checker->check(QStringLiteral("link"));
-        checker->check(QStringLiteral("wifiBand"));
-    });
+    PcChecker *checker = makeChecker(services, update, nerev);
     engine.rootContext()->setContextProperty(QStringLiteral("nerev"), nerev);
     engine.rootContext()->setContextProperty(QStringLiteral("nerevupdate"), update);
     engine.rootContext()->setContextProperty(QStringLiteral("pcchecker"), checker);
@@ -97,6 +104,7 @@ int main(int argc, char *argv[])
     AppStartup::prepareMainWindow(engine);
     AppStartup::loadWithCreationCheck(engine, QUrl(QStringLiteral("qrc:/qml/mainWindow.qml")));
     AppStartup::placeMainWindow(engine);
+    // The first run of Check my PC, as the window opens.
     checker->checkAll();
     return app.exec();
 }

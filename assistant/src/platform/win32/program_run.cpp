@@ -44,6 +44,41 @@ bool isFile(const std::wstring &path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// The program and its arguments as one command line, each quoted where it needs it.
+std::wstring commandLine(const CommandSpec &spec)
+{
+    std::wstring line = quoteArgument(win32::widen(spec.program));
+    for (const std::string &a : spec.arguments)
+        line += L" " + quoteArgument(win32::widen(a));
+    line.push_back(L'\0');
+    return line;
+}
+
+// Waits for the program within `timeoutMs` (its exit code, or the time-out, into `result`),
+// lets what it started have the rest of the time, then ends whatever of the job is left.
+void awaitJob(HANDLE process, HANDLE job, int timeoutMs, ProgramResult &result)
+{
+    const DWORD limit = static_cast<DWORD>(timeoutMs > 0 ? timeoutMs : 0);
+    const ULONGLONG deadline = GetTickCount64() + limit;
+    if (WaitForSingleObject(process, limit) != WAIT_OBJECT_0) {
+        result.timedOut = true;
+        TerminateJobObject(job, 1);
+        TerminateProcess(process, 1);
+        WaitForSingleObject(process, 5000);
+        return;
+    }
+    DWORD exitCode = 0;
+    if (GetExitCodeProcess(process, &exitCode))
+        result.exitCode = static_cast<int>(exitCode);
+    // What it started may still hold the pipe: it gets the rest of the time.
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info{};
+    while (GetTickCount64() < deadline
+           && QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &info, sizeof info, nullptr)
+           && info.ActiveProcesses > 0)
+        Sleep(20);
+    TerminateJobObject(job, 1);
+}
+
 } // namespace
 
 ProgramResult runProgram(const CommandSpec &spec, int timeoutMs)
@@ -53,11 +88,7 @@ ProgramResult runProgram(const CommandSpec &spec, int timeoutMs)
     if (!win32::outputPipe(readEnd, writeEnd, result.error))
         return result;
 
-    std::wstring line = quoteArgument(win32::widen(spec.program));
-    for (const std::string &a : spec.arguments)
-        line += L" " + quoteArgument(win32::widen(a));
-    line.push_back(L'\0');
-
+    std::wstring line = commandLine(spec);
     STARTUPINFOW si = win32::hiddenChild(nullptr, writeEnd);
 
     // The job ends the program and whatever it started when the time is up.
@@ -85,27 +116,7 @@ ProgramResult runProgram(const CommandSpec &spec, int timeoutMs)
     std::string bytes;
     std::thread reader([&bytes, readEnd] { bytes = win32::readAll(readEnd); });
 
-    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs > 0 ? timeoutMs : 0);
-    if (WaitForSingleObject(pi.hProcess, static_cast<DWORD>(timeoutMs > 0 ? timeoutMs : 0)) != WAIT_OBJECT_0) {
-        result.timedOut = true;
-        TerminateJobObject(job, 1);
-        TerminateProcess(pi.hProcess, 1);
-        WaitForSingleObject(pi.hProcess, 5000);
-    } else {
-        DWORD exitCode = 0;
-        if (GetExitCodeProcess(pi.hProcess, &exitCode))
-            result.exitCode = static_cast<int>(exitCode);
-        // What it started may still hold the pipe: it gets the rest of the time.
-        const ULONGLONG now = GetTickCount64();
-        if (now < deadline) {
-            JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info{};
-            while (GetTickCount64() < deadline
-                   && QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &info, sizeof info, nullptr)
-                   && info.ActiveProcesses > 0)
-                Sleep(20);
-        }
-        TerminateJobObject(job, 1);
-    }
+    awaitJob(pi.hProcess, job, timeoutMs, result);
     // Every writer was in the job and is gone now, so the reader has ended its last read.
     reader.join();
     CloseHandle(readEnd);
