@@ -4,17 +4,17 @@
     <context>
         <name>ConfirmPage</name>
         <message>
-            <location filename="../qml/windows/ConfirmPage.qml" line="+16" />
+            <location filename="../qml/windows/ConfirmPage.qml" line="+17" />
             <source>选择串流模式</source>
             <translation>Streaming mode</translation>
         </message>
         <message>
-            <location line="+37" />
+            <location line="+31" />
             <source>取消</source>
             <translation>Cancel</translation>
         </message>
         <message>
-            <location line="+9" />
+            <location line="+3" />
             <source>确定</source>
             <translation>OK</translation>
         </message>
@@ -22,7 +22,7 @@
     <context>
         <name>FeedbackPage</name>
         <message>
-            <location filename="../qml/windows/FeedbackPage.qml" line="+17" />
+            <location filename="../qml/windows/FeedbackPage.qml" line="+18" />
             <location line="+85" />
             <source>已达最大文字长度</source>
             <translation>Maximum length reached</translation>
@@ -66,7 +66,7 @@
     <context>
         <name>ModeCard</name>
         <message>
-            <location filename="../qml/common/ModeCard.qml" line="+85" />
+            <location filename="../qml/common/ModeCard.qml" line="+93" />
             <source>开始体验</source>
             <translation>Get started</translation>
         </message>
@@ -74,7 +74,7 @@
     <context>
         <name>MoreSettingPage</name>
         <message>
-            <location filename="../qml/windows/MoreSettingPage.qml" line="+17" />
+            <location filename="../qml/windows/MoreSettingPage.qml" line="+24" />
             <source>请选择需要串流的VR眼镜</source>
             <translation>Choose the VR headset to stream to</translation>
         </message>
@@ -84,7 +84,7 @@
             <translation>The headset's ID is shown in Streaming Assistant on the headset</translation>
         </message>
         <message>
-            <location line="+32" />
+            <location line="+39" />
             <source>连接设备中，请稍后</source>
             <translation>Connecting to the device, please wait</translation>
         </message>
@@ -102,7 +102,7 @@
     <context>
         <name>NetworkSetting</name>
         <message>
-            <location filename="../qml/windows/NetworkSetting.qml" line="+8" />
+            <location filename="../qml/windows/NetworkSetting.qml" line="+9" />
             <source>串流配置问题发现</source>
             <translation>Streaming setup problem found</translation>
         </message>
@@ -120,7 +120,7 @@
     <context>
         <name>PageItem</name>
         <message>
-            <location filename="../qml/PageItem.qml" line="+16" />
+            <location filename="../qml/PageItem.qml" line="+17" />
             <source>请检查数据线是否支持&lt;font color="#FFFFFF"&gt;USB 3.0&lt;/font&gt;</source>
             <translation>Check that the cable supports &lt;font color="#FFFFFF"&gt;USB 3.0&lt;/font&gt;</translation>
         </message>
@@ -155,42 +155,40 @@
             <translation>In the headset, &lt;font color="#FFFFFF"&gt;open Streaming Assistant&lt;/font&gt;</translation>
         </message>
         <message>
-            <location line="+19" />
+            <location line="+10" />
             <source>已连接，戴上眼镜开始串流吧！</source>
             <translation>Connected. Put on the headset and start streaming!</translation>
         </message>
         <message>
-            <location line="+3" />
-            <location line="+30" />
+            <location line="+1" />
+            <location line="+40" />
             <source>连接中</source>
             <translation>Connecting</translation>
         </message>
         <message>
-            <location line="-30" />
-            <location line="+30" />
+            <location line="-39" />
+            <location line="+39" />
             <source>检测中</source>
             <translation>Checking</translation>
         </message>
         <message>
-            <location line="-25" />
-            <location line="+6" />
-            <location line="+8" />
-            <location line="+11" />
+            <location line="-35" />
+            <location line="+35" />
             <source>搜索中</source>
             <translation>Searching</translation>
         </message>
         <message>
-            <location line="-21" />
+            <location line="-38" />
             <source>请选择设备连接</source>
             <translation>Choose the device to connect</translation>
         </message>
         <message>
-            <location line="+6" />
+            <location line="+1" />
             <source>请选择眼镜连接</source>
             <translation>Choose the headset to connect</translation>
         </message>
         <message>
-            <location line="+9" />
+            <location line="+31" />
             <source>连接设备中，请稍后</source>
             <translation>Connecting to the device, please wait</translation>
         </message>
@@ -248,393 +246,572 @@
     <context>
         <name>PcCheck</name>
         <message>
+            <location filename="../src/pccheck.cpp" line="+54" />
+            <source>、</source>
+            <translation>, </translation>
+        </message>
+        <message>
+            <location line="+6" />
             <source>显卡和驱动</source>
             <translation>Graphics card and driver</translation>
         </message>
         <message>
+            <location line="+2" />
             <source>网络类型</source>
             <translation>Network type</translation>
         </message>
         <message>
+            <location line="+2" />
             <source>防火墙</source>
             <translation>Firewall</translation>
         </message>
         <message>
+            <location line="+2" />
             <source>串流端口</source>
             <translation>Streaming ports</translation>
         </message>
         <message>
+            <location line="+2" />
             <source>驱动文件夹</source>
             <translation>Driver folder</translation>
         </message>
         <message>
+            <location line="+2" />
             <source>电脑的网络连接</source>
             <translation>PC's network connection</translation>
         </message>
         <message>
+            <location line="+2" />
             <source>Wi-Fi 频段</source>
             <translation>Wi-Fi band</translation>
         </message>
         <message>
+            <location line="+2" />
             <source>音频输出</source>
             <translation>Audio output</translation>
         </message>
         <message>
+            <location line="+2" />
             <source>电源计划</source>
             <translation>Power plan</translation>
         </message>
         <message>
+            <location line="+2" />
             <source>Steam 和 SteamVR</source>
             <translation>Steam and SteamVR</translation>
         </message>
         <message>
+            <location line="+54" />
             <source>没有找到显卡信息。</source>
             <translation>No graphics card information was found.</translation>
         </message>
         <message>
+            <location line="+2" />
             <source>显卡能力表缺失或已损坏，无法评估显卡。</source>
             <translation>The graphics card table is missing or damaged, so the graphics card cannot be rated.</translation>
         </message>
         <message>
+            <location line="+2" />
             <source>显卡 %1 达不到串流的要求。</source>
             <translation>The graphics card %1 does not meet the requirements for streaming.</translation>
         </message>
         <message>
+            <location line="+7" />
             <source>显卡驱动 %1 较旧，建议更新显卡驱动。</source>
             <translation>The graphics driver %1 is old. Please update the graphics driver.</translation>
         </message>
         <message>
+            <location line="+1" />
             <source>显卡驱动 %1 较旧，建议更新到 %2 或更新的版本。</source>
             <translation>The graphics driver %1 is old. Please update to %2 or later.</translation>
         </message>
         <message>
+            <location line="+1" />
             <source>打开驱动下载页</source>
             <translation>Open the driver download page</translation>
         </message>
         <message>
+            <location line="+3" />
             <source>显卡 %1 可以串流。</source>
             <translation>The graphics card %1 can stream.</translation>
         </message>
         <message>
+            <location line="+6" />
             <source>无法读取网络类型。</source>
             <translation>The network type could not be read.</translation>
         </message>
         <message>
+            <location line="+2" />
             <source>电脑当前没有连接网络。</source>
             <translation>The PC is not connected to a network.</translation>
         </message>
         <message>
+            <location line="+6" />
             <source>未命名网络</source>
             <translation>Unnamed network</translation>
         </message>
         <message>
+            <location line="+8" />
             <source>网络“%1”是公用网络，防火墙会拦截串流。</source>
             <translation>The network "%1" is public, so the firewall blocks streaming.</translation>
         </message>
         <message>
+            <location line="+2" />
             <source>设为专用网络</source>
             <translation>Make it private</translation>
         </message>
         <message>
+            <location line="+4" />
             <source>无法确定当前网络的类型。</source>
             <translation>The type of the current network cannot be determined.</translation>
         </message>
         <message>
+            <location line="+1" />
             <source>当前网络是专用网络或域网络。</source>
             <translation>The current network is private or a domain network.</translation>
         </message>
         <message>
+            <location line="+59" />
             <source>无法读取防火墙规则。</source>
             <translation>The firewall rules could not be read.</translation>
         </message>
         <message>
+            <location line="+2" />
             <source>防火墙没有拦截传入的连接。</source>
             <translation>The firewall does not block incoming connections.</translation>
         </message>
         <message>
+            <location line="+2" />
             <source>防火墙设置为阻止所有传入连接，规则无法放行串流。</source>
             <translation>The firewall is set to block all incoming connections, so no rule can let streaming in.</translation>
         </message>
         <message>
+            <location line="+3" />
             <source>防火墙已放行 SteamVR 服务器和串流端口。</source>
             <translation>The firewall lets in SteamVR's server and the streaming ports.</translation>
         </message>
         <message>
+            <location line="+3" />
             <source>SteamVR 服务器</source>
             <translation>SteamVR server</translation>
         </message>
         <message>
+            <location line="+1" />
             <source>防火墙没有放行：%1。</source>
             <translation>The firewall does not let in: %1.</translation>
         </message>
         <message>
+            <location line="+2" />
             <source>添加防火墙规则</source>
             <translation>Add firewall rules</translation>
         </message>
         <message>
+            <location line="+27" />
             <source>无法读取端口的占用情况。</source>
             <translation>Which programs use the ports could not be read.</translation>
         </message>
         <message>
+            <location line="+3" />
             <source>串流端口没有被其他程序占用。</source>
             <translation>No other program uses the streaming ports.</translation>
         </message>
         <message>
+            <location line="+9" />
             <source>%1 占用了串流端口 %2。</source>
             <translation>%1 uses the streaming port %2.</translation>
         </message>
         <message>
+            <location line="+1" />
             <source>结束 %1</source>
             <translation>End %1</translation>
         </message>
         <message>
+            <location line="+41" />
             <source>驱动文件夹在同步文件夹 %1 中，SteamVR 无法从这里加载驱动。请把程序移到本地文件夹，例如 %2。</source>
             <translation>The driver folder is inside the synced folder %1, and SteamVR cannot load a driver from there. Please move the program to a local folder, for example %2.</translation>
         </message>
         <message>
+            <location line="+3" />
             <source>驱动文件夹的路径 SteamVR 可以读取。</source>
             <translation>SteamVR can read the driver folder's path.</translation>
         </message>
         <message>
+            <location line="+3" />
             <source>驱动文件夹的路径含有中文等字符，SteamVR 无法读取，这个磁盘也没有短路径。请把程序移到只含英文字母和数字的文件夹，例如 %1。</source>
             <translation>The driver folder's path holds characters such as Chinese that SteamVR cannot read, and this drive has no short paths. Please move the program to a folder whose path holds only English letters and digits, for example %1.</translation>
         </message>
         <message>
+            <location line="+4" />
             <source>驱动以含有中文的路径注册，SteamVR 无法读取。</source>
             <translation>The driver is registered by a path with Chinese characters, which SteamVR cannot read.</translation>
         </message>
         <message>
+            <location line="+1" />
             <source>通过短路径注册</source>
             <translation>Register by the short path</translation>
         </message>
         <message>
+            <location line="+2" />
             <source>驱动文件夹的路径含有中文等字符，SteamVR 通过短路径 %1 加载驱动。</source>
             <translation>The driver folder's path holds characters such as Chinese; SteamVR loads the driver through the short path %1.</translation>
         </message>
         <message>
+            <location line="+15" />
             <source>有线串流不经过路由器。</source>
             <translation>Wired streaming does not go through the router.</translation>
         </message>
         <message>
+            <location line="+2" />
             <source>无法确定电脑怎样连接路由器。</source>
             <translation>How the PC connects to the router cannot be determined.</translation>
         </message>
         <message>
+            <location line="+3" />
             <source>电脑通过 Wi-Fi 连接路由器。无线串流时，建议用网线把电脑接到路由器的千兆网口。</source>
             <translation>The PC reaches the router over Wi-Fi. For wireless streaming, connect the PC to a gigabit port of the router with a cable.</translation>
         </message>
         <message>
+            <location line="+3" />
             <source>电脑用网线连接路由器，但读不到连接速率。</source>
             <translation>The PC reaches the router by cable, but the link speed could not be read.</translation>
         </message>
         <message>
+            <location line="+2" />
             <source>电脑与路由器的网线连接只有 %1，建议使用千兆网线和千兆网口。</source>
             <translation>The cable link between the PC and the router runs at only %1. Please use a gigabit cable and gigabit ports.</translation>
         </message>
         <message>
+            <location line="+2" />
             <source>电脑用网线以 %1 连接路由器。</source>
             <translation>The PC reaches the router by cable at %1.</translation>
         </message>
         <message>
+            <location line="+5" />
             <source>电脑通过 %1 上网，无法判断它与路由器的连接。</source>
             <translation>The PC goes online through %1; its link to the router cannot be judged.</translation>
         </message>
         <message>
+            <location line="+6" />
             <source>无法确定电脑是否使用 Wi-Fi。</source>
             <translation>Whether the PC uses Wi-Fi cannot be determined.</translation>
         </message>
         <message>
+            <location line="+2" />
             <source>电脑没有使用 Wi-Fi。</source>
             <translation>The PC does not use Wi-Fi.</translation>
         </message>
         <message>
+            <location line="+2" />
             <source>无法读取电脑所连 Wi-Fi 的频段。</source>
             <translation>The band of the PC's Wi-Fi could not be read.</translation>
         </message>
         <message>
+            <location line="+2" />
             <source>电脑连接的是 2.4 GHz 的 Wi-Fi，建议改连 5 GHz 或 6 GHz 的 Wi-Fi。</source>
             <translation>The PC is on 2.4 GHz Wi-Fi. Please connect it to 5 GHz or 6 GHz Wi-Fi instead.</translation>
         </message>
         <message>
+            <location line="+2" />
             <source>电脑连接的是 6 GHz 的 Wi-Fi。</source>
             <translation>The PC is on 6 GHz Wi-Fi.</translation>
         </message>
         <message>
+            <location line="+1" />
             <source>电脑连接的是 5 GHz 的 Wi-Fi。</source>
             <translation>The PC is on 5 GHz Wi-Fi.</translation>
         </message>
         <message>
+            <location line="+6" />
             <source>无法读取音频输出设备。</source>
             <translation>The audio output devices could not be read.</translation>
         </message>
         <message>
+            <location line="+2" />
             <source>电脑没有音频输出设备，串流时没有声音。</source>
             <translation>The PC has no audio output device, so streaming has no sound.</translation>
         </message>
         <message>
+            <location line="+0" />
             <source>安装虚拟声卡</source>
             <translation>Install the virtual sound card</translation>
         </message>
         <message>
+            <location line="+1" />
             <source>音频输出设备：%1。</source>
             <translation>Audio output device: %1.</translation>
         </message>
         <message>
+            <location line="+6" />
             <source>无法读取电源计划。</source>
             <translation>The power plan could not be read.</translation>
         </message>
         <message>
+            <location line="+3" />
             <source>电源计划“%1”是节能计划，会限制显卡性能。</source>
             <translation>The power plan "%1" saves power and holds the graphics card back.</translation>
         </message>
         <message>
+            <location line="+2" />
             <source>切换到高性能</source>
             <translation>Switch to High performance</translation>
         </message>
         <message>
+            <location line="+6" />
             <source>电源计划“%1”不限制显卡性能。</source>
             <translation>The power plan "%1" does not hold the graphics card back.</translation>
         </message>
         <message>
+            <location line="+4" />
             <source>无法判断电源计划“%1”是否节能。</source>
             <translation>Whether the power plan "%1" saves power cannot be judged.</translation>
         </message>
         <message>
+            <location line="+6" />
             <source>没有安装 Steam。</source>
             <translation>Steam is not installed.</translation>
         </message>
         <message>
+            <location line="+0" />
             <source>安装 Steam</source>
             <translation>Install Steam</translation>
         </message>
         <message>
+            <location line="+2" />
             <source>没有安装 SteamVR。</source>
             <translation>SteamVR is not installed.</translation>
         </message>
         <message>
+            <location line="+0" />
             <source>安装 SteamVR</source>
             <translation>Install SteamVR</translation>
         </message>
         <message>
+            <location line="+2" />
             <source>Steam 和 SteamVR 已安装，但读不到 SteamVR 的版本。</source>
             <translation>Steam and SteamVR are installed, but SteamVR's version could not be read.</translation>
         </message>
         <message>
+            <location line="+1" />
             <source>Steam 和 SteamVR 已安装，SteamVR 版本 %1。</source>
             <translation>Steam and SteamVR are installed, SteamVR version %1.</translation>
         </message>
         <message>
+            <location line="+43" />
             <source>无法启动所需的系统工具</source>
             <translation>the system tool it needs could not be started</translation>
         </message>
         <message>
+            <location line="+2" />
             <source>系统工具没有在规定时间内完成</source>
             <translation>the system tool did not finish in time</translation>
         </message>
         <message>
+            <location line="+7" />
             <source>退出码 %1</source>
             <translation>exit code %1</translation>
         </message>
     </context>
     <context>
+        <name>PcCheckPage</name>
+        <message>
+            <location filename="../qml/windows/PcCheckPage.qml" line="+44" />
+            <source>正在保存报告……</source>
+            <translation>Saving the report…</translation>
+        </message>
+        <message>
+            <location line="+9" />
+            <source>检查我的电脑</source>
+            <translation>Check my PC</translation>
+        </message>
+        <message>
+            <location line="+13" />
+            <source>报告已保存到 %1</source>
+            <translation>Report saved to %1</translation>
+        </message>
+        <message>
+            <location line="+5" />
+            <source>报告没有保存：%1</source>
+            <translation>The report was not saved: %1</translation>
+        </message>
+        <message>
+            <location line="+62" />
+            <source>取消</source>
+            <translation>Cancel</translation>
+        </message>
+        <message>
+            <location line="+3" />
+            <source>结束</source>
+            <translation>End</translation>
+        </message>
+        <message>
+            <location line="+24" />
+            <source>重新检查</source>
+            <translation>Check again</translation>
+        </message>
+        <message>
+            <location line="+13" />
+            <source>保存报告给技术支持</source>
+            <translation>Save a report for support</translation>
+        </message>
+    </context>
+    <context>
+        <name>PcCheckRow</name>
+        <message>
+            <location filename="../qml/common/PcCheckRow.qml" line="+21" />
+            <source>通过</source>
+            <translation>Passed</translation>
+        </message>
+        <message>
+            <location line="+0" />
+            <source>警告</source>
+            <translation>Warning</translation>
+        </message>
+        <message>
+            <location line="+0" />
+            <source>未通过</source>
+            <translation>Failed</translation>
+        </message>
+        <message>
+            <location line="+0" />
+            <source>无法检查</source>
+            <translation>Could not check</translation>
+        </message>
+        <message>
+            <location line="+50" />
+            <source>检查中</source>
+            <translation>Checking</translation>
+        </message>
+        <message>
+            <location line="+0" />
+            <source>未检查</source>
+            <translation>Not checked</translation>
+        </message>
+    </context>
+    <context>
         <name>PcChecker</name>
         <message>
+            <location filename="../src/pcchecker.cpp" line="+101" />
             <source>检查超时，请再检查一次。</source>
             <translation>The check took too long. Please check again.</translation>
         </message>
         <message>
+            <location filename="../src/pcchecker_fixes.cpp" line="+148" />
             <source>要结束 %1 吗？它未保存的内容会丢失。</source>
             <translation>End %1? Anything it has not saved will be lost.</translation>
         </message>
         <message>
+            <location line="+22" />
             <source>请等这一项检查完再修复。</source>
             <translation>Please wait until this check has finished before fixing it.</translation>
         </message>
         <message>
+            <location line="+5" />
+            <location line="+85" />
             <source>这一项没有可用的修复。</source>
             <translation>There is no fix for this item.</translation>
         </message>
         <message>
+            <location line="-80" />
             <source>结束程序之前需要确认。</source>
             <translation>Ending a program needs your confirmation first.</translation>
         </message>
         <message>
+            <location line="+15" />
             <source>已打开显卡驱动的下载页。</source>
             <translation>The graphics driver download page is open.</translation>
         </message>
         <message>
+            <location line="-158" />
             <source>修复失败：%1</source>
             <translation>The fix failed: %1</translation>
         </message>
         <message>
+            <location line="+158" />
             <source>无法打开 %1</source>
             <translation>%1 could not be opened</translation>
         </message>
         <message>
+            <location line="+5" />
             <source>已启动虚拟声卡的安装程序。</source>
             <translation>The virtual sound card's installer has started.</translation>
         </message>
         <message>
+            <location line="+0" />
             <source>无法启动安装程序</source>
             <translation>the installer could not be started</translation>
         </message>
         <message>
+            <location line="+4" />
             <source>已打开 Steam 的下载页。</source>
             <translation>The Steam download page is open.</translation>
         </message>
         <message>
+            <location line="+0" />
             <source>无法打开 Steam 的下载页</source>
             <translation>the Steam download page could not be opened</translation>
         </message>
         <message>
+            <location line="+4" />
             <source>已请 Steam 安装 SteamVR。</source>
             <translation>Steam has been asked to install SteamVR.</translation>
         </message>
         <message>
+            <location line="+0" />
             <source>无法打开 Steam</source>
             <translation>Steam could not be opened</translation>
         </message>
         <message>
+            <location line="+34" />
             <source>没有在规定时间内完成</source>
             <translation>it did not finish in time</translation>
         </message>
         <message>
+            <location line="-187" />
             <source>找不到 %1</source>
             <translation>%1 was not found</translation>
         </message>
         <message>
+            <location line="+23" />
             <source>没有需要修改的内容</source>
             <translation>there is nothing to change</translation>
         </message>
         <message>
+            <location line="+173" />
             <source>已把网络设为专用网络。</source>
             <translation>The network is now private.</translation>
         </message>
         <message>
+            <location line="+2" />
             <source>已添加防火墙规则。</source>
             <translation>The firewall rules have been added.</translation>
         </message>
         <message>
+            <location line="-154" />
             <source>已切换到高性能电源计划。</source>
             <translation>Switched to the High performance power plan.</translation>
         </message>
         <message>
+            <location line="+3" />
             <source>已切换到平衡电源计划。</source>
             <translation>Switched to the Balanced power plan.</translation>
         </message>
         <message>
+            <location line="+14" />
             <source>无法结束 %1（进程 %2）</source>
             <translation>%1 (process %2) could not be ended</translation>
         </message>
         <message>
+            <location line="+5" />
             <source>已结束 %1。</source>
             <translation>%1 has been ended.</translation>
         </message>
         <message>
+            <location line="+9" />
             <source>没有短路径</source>
             <translation>there is no short path</translation>
         </message>
         <message>
+            <location line="+3" />
             <source>已通过短路径 %1 注册驱动。</source>
             <translation>The driver is registered through the short path %1.</translation>
         </message>
@@ -642,7 +819,7 @@
     <context>
         <name>PowerDownPage</name>
         <message>
-            <location filename="../qml/windows/PowerDownPage.qml" line="+30" />
+            <location filename="../qml/windows/PowerDownPage.qml" line="+31" />
             <source>操作提示</source>
             <translation>Notice</translation>
         </message>
@@ -658,9 +835,109 @@
         </message>
     </context>
     <context>
+        <name>QObject</name>
+        <message>
+            <location filename="../src/nerevmanager.cpp" line="+241" />
+            <source>Marelle眼镜</source>
+            <translation>Marelle headset</translation>
+        </message>
+        <message>
+            <location line="+1" />
+            <source>眼镜ID：</source>
+            <translation>Headset </translation>
+        </message>
+        <message>
+            <location line="-60" />
+            <source>当前配置</source>
+            <translation>This PC</translation>
+        </message>
+        <message>
+            <location line="+1" />
+            <source>最低配置</source>
+            <translation>Minimum</translation>
+        </message>
+        <message>
+            <location line="+3" />
+            <source>推荐配置</source>
+            <translation>Recommended</translation>
+        </message>
+        <message>
+            <location line="-12" />
+            <source>操作系统：</source>
+            <translation>Operating system:</translation>
+        </message>
+        <message>
+            <location line="+0" />
+            <location line="+15" />
+            <source>处理器：</source>
+            <translation>Processor:</translation>
+        </message>
+        <message>
+            <location line="-15" />
+            <source>内存：</source>
+            <translation>Memory:</translation>
+        </message>
+        <message>
+            <location line="+1" />
+            <location line="+14" />
+            <source>显卡：</source>
+            <translation>Graphics:</translation>
+        </message>
+        <message>
+            <location line="-14" />
+            <source>DirectX 版本：</source>
+            <translation>DirectX version:</translation>
+        </message>
+        <message>
+            <location filename="../src/nerevmanager_connection.cpp" line="+26" />
+            <source>切换模式中，请稍后再试</source>
+            <translation>Switching modes, please try again in a moment</translation>
+        </message>
+        <message>
+            <location line="+36" />
+            <source>正在重启，请稍候</source>
+            <translation>Restarting, please wait</translation>
+        </message>
+        <message>
+            <location line="+75" />
+            <source>steam启动中，请勿操作</source>
+            <translation>Steam is starting, please wait</translation>
+        </message>
+        <message>
+            <location line="-28" />
+            <source>请使用管理员权限打开steam，或安装此程序到非系统目录</source>
+            <translation>Open Steam with administrator rights, or install this program outside the system folders</translation>
+        </message>
+        <message>
+            <location filename="../src/nerevmanager_tick.cpp" line="+101" />
+            <source>当前无音频设备或音频设备是多声道，请切换成双声道模式或者切换双声道音频设备</source>
+            <translation>There is no audio device, or it is multichannel. Switch it to stereo or choose a stereo audio device</translation>
+        </message>
+        <message>
+            <location filename="../src/nerevmanager_connection.cpp" line="+214" />
+            <source>设备连接失败，请插拔眼镜再试</source>
+            <translation>The device could not connect. Unplug the headset, plug it in again and retry</translation>
+        </message>
+        <message>
+            <location line="-100" />
+            <source>正在登录steam，请稍等</source>
+            <translation>Signing in to Steam, please wait</translation>
+        </message>
+        <message>
+            <location line="+7" />
+            <source>正在准备打开或者安装SteamVR,确保已登录steam</source>
+            <translation>Getting SteamVR ready to open or install; make sure you are signed in to Steam</translation>
+        </message>
+        <message>
+            <location filename="../src/nerevmanager_quality.cpp" line="+84" />
+            <source>steamVR重启设置中，请勿操作</source>
+            <translation>Restarting SteamVR with the new settings, please wait</translation>
+        </message>
+    </context>
+    <context>
         <name>SelectModePage</name>
         <message>
-            <location filename="../qml/windows/SelectModePage.qml" line="+24" />
+            <location filename="../qml/windows/SelectModePage.qml" line="+26" />
             <source>无线串流·自由无拘束</source>
             <translation>Wireless · Move freely</translation>
         </message>
@@ -680,7 +957,7 @@
             <translation>·Keep the headset close to the router, with no wall in between</translation>
         </message>
         <message>
-            <location line="+7" />
+            <location line="+9" />
             <source>有线串流·更快更清晰</source>
             <translation>Wired · Faster and sharper</translation>
         </message>
@@ -698,7 +975,7 @@
     <context>
         <name>SettingPage</name>
         <message>
-            <location filename="../qml/windows/SettingPage.qml" line="+10" />
+            <location filename="../qml/windows/SettingPage.qml" line="+11" />
             <source>流畅</source>
             <translation>Smooth</translation>
         </message>
@@ -718,32 +995,27 @@
             <translation>Custom</translation>
         </message>
         <message>
-            <location line="+2" />
-            <location line="+1" />
             <location line="+1" />
             <source>H.264</source>
             <translation>H.264</translation>
         </message>
         <message>
-            <location line="-2" />
-            <location line="+1" />
-            <location line="+1" />
+            <location line="+0" />
             <source>HEVC</source>
             <translation>HEVC</translation>
         </message>
         <message>
-            <location line="-2" />
-            <location line="+1" />
+            <location line="+0" />
             <source>HEVC-10bit</source>
             <translation>HEVC-10bit</translation>
         </message>
         <message>
-            <location line="-1" />
+            <location line="+0" />
             <source>AV1-10bit</source>
             <translation>AV1-10bit</translation>
         </message>
         <message>
-            <location line="+23" />
+            <location line="+22" />
             <source>请安装完成虚拟麦克风再试</source>
             <translation>Finish installing the virtual microphone, then try again</translation>
         </message>
@@ -753,7 +1025,7 @@
             <translation>These are already the current settings</translation>
         </message>
         <message>
-            <location line="+6" />
+            <location line="+5" />
             <source>切换码率</source>
             <translation>Bit rate changed</translation>
         </message>
@@ -763,7 +1035,7 @@
             <translation>Settings</translation>
         </message>
         <message>
-            <location line="+22" />
+            <location line="+26" />
             <source>清晰度设置</source>
             <translation>Image quality</translation>
         </message>
@@ -778,12 +1050,12 @@
             <translation>Bit rate</translation>
         </message>
         <message>
-            <location line="+42" />
+            <location line="+33" />
             <source>帧率</source>
             <translation>Frame rate</translation>
         </message>
         <message>
-            <location line="+27" />
+            <location line="+23" />
             <source>视频编码方式</source>
             <translation>Video codec</translation>
         </message>
@@ -793,12 +1065,12 @@
             <translation>The AV1 codec is supported on MR headsets only</translation>
         </message>
         <message>
-            <location line="+20" />
+            <location line="+11" />
             <source>麦克风串流</source>
             <translation>Stream the microphone</translation>
         </message>
         <message>
-            <location line="+37" />
+            <location line="+32" />
             <source>应用并重启</source>
             <translation>Apply and restart</translation>
         </message>
@@ -806,12 +1078,12 @@
     <context>
         <name>SingleAppTip</name>
         <message>
-            <location filename="../qml/windows/SingleAppTip.qml" line="+10" />
+            <location filename="../qml/windows/SingleAppTip.qml" line="+11" />
             <source>提示</source>
             <translation>Notice</translation>
         </message>
         <message>
-            <location line="+23" />
+            <location line="+20" />
             <source>应用程序已打开</source>
             <translation>The program is already open</translation>
         </message>
@@ -824,22 +1096,22 @@
     <context>
         <name>SteamManager</name>
         <message>
-            <location filename="../src/steammanager.cpp" line="+138" />
+            <location filename="../src/steammanager.cpp" line="+159" />
             <source>Steam正在启动中，请稍候</source>
             <translation>Steam is starting, please wait</translation>
         </message>
         <message>
-            <location line="+20" />
+            <location line="+21" />
             <source>启动Steam失败</source>
             <translation>Steam could not be started</translation>
         </message>
         <message>
-            <location line="+15" />
+            <location line="+17" />
             <source>未找到Steam安装路径</source>
             <translation>Steam's installation folder was not found</translation>
         </message>
         <message>
-            <location line="+160" />
+            <location line="+166" />
             <source>正在重启，请等待</source>
             <translation>Restarting, please wait</translation>
         </message>
@@ -919,7 +1191,7 @@
     <context>
         <name>SystemInfo</name>
         <message>
-            <location filename="../src/systeminfo.cpp" line="+117" />
+            <location filename="../src/systeminfo.cpp" line="+114" />
             <source>Intel Core i5-6600/AMD锐龙3 1300X同等性能及以上</source>
             <translation>Intel Core i5-6600 / AMD Ryzen 3 1300X or equivalent and above</translation>
         </message>
@@ -942,7 +1214,7 @@
     <context>
         <name>SystemInfoPage</name>
         <message>
-            <location filename="../qml/windows/SystemInfoPage.qml" line="+8" />
+            <location filename="../qml/windows/SystemInfoPage.qml" line="+9" />
             <source>配置对比</source>
             <translation>Configuration comparison</translation>
         </message>
@@ -950,7 +1222,7 @@
     <context>
         <name>SystemPageItem</name>
         <message>
-            <location filename="../qml/SystemPageItem.qml" line="+20" />
+            <location filename="../qml/SystemPageItem.qml" line="+23" />
             <source>本机配置符合要求</source>
             <translation>This PC meets the requirements</translation>
         </message>
@@ -975,7 +1247,17 @@
             <translation>PC details</translation>
         </message>
         <message>
-            <location line="+22" />
+            <location line="+20" />
+            <source>发现问题，去修复</source>
+            <translation>Problems found: fix them</translation>
+        </message>
+        <message>
+            <location line="+0" />
+            <source>检查我的电脑</source>
+            <translation>Check my PC</translation>
+        </message>
+        <message>
+            <location line="+30" />
             <source>查看更多配置</source>
             <translation>See the full configuration</translation>
         </message>
@@ -983,7 +1265,7 @@
     <context>
         <name>UpdateGpuDriverTips</name>
         <message>
-            <location filename="../qml/windows/UpdateGpuDriverTips.qml" line="+6" />
+            <location filename="../qml/windows/UpdateGpuDriverTips.qml" line="+7" />
             <source>提示</source>
             <translation>Notice</translation>
         </message>
@@ -996,7 +1278,7 @@
     <context>
         <name>UpdatePage</name>
         <message>
-            <location filename="../qml/windows/UpdatePage.qml" line="+18" />
+            <location filename="../qml/windows/UpdatePage.qml" line="+19" />
             <source>安装失败请重试！</source>
             <translation>Installation failed, please try again!</translation>
         </message>
@@ -1016,12 +1298,12 @@
             <translation>This update is required: cancelling closes the program</translation>
         </message>
         <message>
-            <location line="+16" />
+            <location line="+12" />
             <source>立即安装</source>
             <translation>Install now</translation>
         </message>
         <message>
-            <location line="+9" />
+            <location line="+3" />
             <source>取消</source>
             <translation>Cancel</translation>
         </message>
@@ -1029,7 +1311,7 @@
     <context>
         <name>UsePortProcessTips</name>
         <message>
-            <location filename="../qml/windows/UsePortProcessTips.qml" line="+10" />
+            <location filename="../qml/windows/UsePortProcessTips.qml" line="+11" />
             <source>提示</source>
             <translation>Notice</translation>
         </message>
@@ -1047,22 +1329,22 @@
     <context>
         <name>mainWindow</name>
         <message>
-            <location filename="../qml/mainWindow.qml" line="+67" />
+            <location filename="../qml/mainWindow.qml" line="+80" />
             <source>串流助手</source>
             <translation>Streaming Assistant</translation>
         </message>
         <message>
-            <location line="+84" />
+            <location line="+69" />
             <source>使用帮助</source>
             <translation>Help</translation>
         </message>
         <message>
-            <location line="+33" />
+            <location line="+6" />
             <source>用户反馈</source>
             <translation>Feedback</translation>
         </message>
         <message>
-            <location line="+113" />
+            <location line="+102" />
             <source>恭喜您完成所有步骤，戴上VR设备开始畅玩游戏吧！～</source>
             <translation>All steps are done. Put on your VR headset and enjoy your games!</translation>
         </message>
@@ -1075,85 +1357,6 @@
             <location line="+11" />
             <source>不再提示</source>
             <translation>Don't show again</translation>
-        </message>
-    </context>
-    <context>
-        <name>QObject</name>
-        <message>
-            <source>Marelle眼镜</source>
-            <translation>Marelle headset</translation>
-        </message>
-        <message>
-            <source>眼镜ID：</source>
-            <translation>Headset </translation>
-        </message>
-        <message>
-            <source>当前配置</source>
-            <translation>This PC</translation>
-        </message>
-        <message>
-            <source>最低配置</source>
-            <translation>Minimum</translation>
-        </message>
-        <message>
-            <source>推荐配置</source>
-            <translation>Recommended</translation>
-        </message>
-        <message>
-            <source>操作系统：</source>
-            <translation>Operating system:</translation>
-        </message>
-        <message>
-            <source>处理器：</source>
-            <translation>Processor:</translation>
-        </message>
-        <message>
-            <source>内存：</source>
-            <translation>Memory:</translation>
-        </message>
-        <message>
-            <source>显卡：</source>
-            <translation>Graphics:</translation>
-        </message>
-        <message>
-            <source>DirectX 版本：</source>
-            <translation>DirectX version:</translation>
-        </message>
-        <message>
-            <source>切换模式中，请稍后再试</source>
-            <translation>Switching modes, please try again in a moment</translation>
-        </message>
-        <message>
-            <source>正在重启，请稍候</source>
-            <translation>Restarting, please wait</translation>
-        </message>
-        <message>
-            <source>steam启动中，请勿操作</source>
-            <translation>Steam is starting, please wait</translation>
-        </message>
-        <message>
-            <source>请使用管理员权限打开steam，或安装此程序到非系统目录</source>
-            <translation>Open Steam with administrator rights, or install this program outside the system folders</translation>
-        </message>
-        <message>
-            <source>当前无音频设备或音频设备是多声道，请切换成双声道模式或者切换双声道音频设备</source>
-            <translation>There is no audio device, or it is multichannel. Switch it to stereo or choose a stereo audio device</translation>
-        </message>
-        <message>
-            <source>设备连接失败，请插拔眼镜再试</source>
-            <translation>The device could not connect. Unplug the headset, plug it in again and retry</translation>
-        </message>
-        <message>
-            <source>正在登录steam，请稍等</source>
-            <translation>Signing in to Steam, please wait</translation>
-        </message>
-        <message>
-            <source>正在准备打开或者安装SteamVR,确保已登录steam</source>
-            <translation>Getting SteamVR ready to open or install; make sure you are signed in to Steam</translation>
-        </message>
-        <message>
-            <source>steamVR重启设置中，请勿操作</source>
-            <translation>Restarting SteamVR with the new settings, please wait</translation>
         </message>
     </context>
 </TS>

@@ -3,12 +3,15 @@ import NerevManager 1.0
 import "common"
 
 // The PC card: checks once, when its indicator has turned, whether the PC can
-// stream; the verdict stays as it was then.
+// stream; the verdict stays as it was then. Its link opens "Check my PC", and
+// says so in red while one of the checker's checks fails.
 CardFrame {
     id: pcCard
 
     property bool checked: false
     property bool canRun: false
+    // The checker of "Check my PC" (its anyFailed); the page opens with it.
+    property var checker: null
 
     function showResult() {
         if (checked)
@@ -33,6 +36,34 @@ CardFrame {
     border.width: checked && !canRun ? 1 : 0
     border.color: Theme.error
     indicator.looptime: 1
+
+    actions: Row {
+        objectName: "pcCheckLink"
+        visible: !!pcCard.checker
+        spacing: 6
+
+        Image {
+            anchors.verticalCenter: parent.verticalCenter
+            width: 20
+            height: 20
+            source: "qrc:/res/image/fail.png"
+            visible: !!pcCard.checker && pcCard.checker.anyFailed
+        }
+        Text {
+            objectName: "pcCheckLinkText"
+            anchors.verticalCenter: parent.verticalCenter
+            text: !!pcCard.checker && pcCard.checker.anyFailed ? qsTr("发现问题，去修复") : qsTr("检查我的电脑")
+            color: !!pcCard.checker && pcCard.checker.anyFailed ? Theme.error : Theme.accent
+            font.pixelSize: 18
+            font.underline: true
+
+            MouseArea {
+                anchors.fill: parent
+                cursorShape: Qt.PointingHandCursor
+                onClicked: host.openSubWin("qrc:/qml/windows/PcCheckPage.qml", { checker: pcCard.checker })
+            }
+        }
+    }
 
     Connections {
         target: pcCard.indicator

@@ -24,6 +24,8 @@ QtObject {
     readonly property color accentClear: "#001E68FF"   // the busy ring's fading end
     readonly property color dialogButton: "#177BE6"    // the dialogs' primary buttons
     readonly property color error: "#FB625C"
+    readonly property color success: "#2BC48A"       // a check that passed, as the success icon
+    readonly property color warning: "#FFA940"       // a check with a warning, as the warning icon
     readonly property color sliderHandle: "#ABAFD3"
     readonly property color sliderMarker: "#4DABAFD3"
 

@@ -321,6 +321,7 @@ FramelessWindow {
                     id: pcCard
                     objectName: "pcCard"
                     host: mainWin
+                    checker: pcchecker
                     height: cardRow.height
                 }
                 SteamPageItem {

@@ -1,6 +1,7 @@
 #include "appstartup.h"
 #include "framelesswindow.h"
 #include "pagerules.h"
+#include "pccheck.h"
 
 #include <QCoreApplication>
 #include <QFont>
@@ -93,6 +94,8 @@ void registerPageTypes()
     qmlRegisterSingletonType(QUrl(QStringLiteral("qrc:/qml/Theme.qml")), "NerevManager", 1, 0, "Theme");
     qmlRegisterSingletonType<PageRules>("NerevManager", 1, 0, "PageRules",
                                         [](QQmlEngine *, QJSEngine *) -> QObject * { return new PageRules; });
+    qmlRegisterUncreatableMetaObject(PcCheck::staticMetaObject, "NerevManager", 1, 0, "PcCheck",
+                                     QStringLiteral("the states of Check my PC's rows"));
 }
 
 bool openGLAvailable()

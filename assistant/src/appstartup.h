@@ -45,7 +45,8 @@ void enableHighDpiScaling();
 void registerWindowType();
 
 // Registers what the pages share in "NerevManager" 1.0: the Theme singleton
-// (colours, fonts, sizes) and PageRules (the pages' decisions).
+// (colours, fonts, sizes), PageRules (the pages' decisions) and the states of
+// "Check my PC" (PcCheck.Passed ...).
 void registerPageTypes();
 
 // Whether Qt Quick can draw with OpenGL here: a context of version 2 or later

@@ -4,6 +4,7 @@
 #include "logmessagehandler.h"
 #include "nerevmanager.h"
 #include "nerevupdate.h"
+#include "pcchecker.h"
 #include "settingsstore.h"
 #include "steammanager.h"
 #include "sysmanager.h"
@@ -34,6 +35,21 @@ NerevManager::Services programServices(SysManager &controlServer)
     services.http = HttpManager::instance();
     services.sys = &controlServer;
     return services;
+}
+
+// "Check my PC" on the same subsystems. Its checks run on workers; the rows
+// whose facts another part changes run again: a new GPU table, the mode (the
+// router matters to wireless streaming only).
+PcChecker *makeChecker(const NerevManager::Services &services, NerevUpdate *update, NerevManager *nerev)
+{
+    const PcChecker::Services checkerServices { services.settings, services.system, services.steam };
+    auto *checker = new PcChecker(PcChecker::systemEnvironment(checkerServices), QCoreApplication::instance());
+    QObject::connect(update, &NerevUpdate::tableStored, checker, [checker] { checker->check(QStringLiteral("graphics")); });
+    QObject::connect(nerev, &NerevManager::wiredChange, checker, [checker] {
+        checker->check(QStringLiteral("link"));
+        checker->check(QStringLiteral("wifiBand"));
+    });
+    return checker;
 }
 
 } // namespace
@@ -76,14 +92,19 @@ int main(int argc, char *argv[])
 
     // Listens from the first mode choice on; ends before the other subsystems.
     SysManager controlServer(SysManager::portFromEnvironment());
-    auto *nerev = new NerevManager(programServices(controlServer), NerevManager::Timing(), &app);
+    const NerevManager::Services services = programServices(controlServer);
+    auto *nerev = new NerevManager(services, NerevManager::Timing(), &app);
     auto *update = new NerevUpdate(&app);
     QObject::connect(update, &NerevUpdate::tableStored, nerev, &NerevManager::judgeHardware);
+    PcChecker *checker = makeChecker(services, update, nerev);
     engine.rootContext()->setContextProperty(QStringLiteral("nerev"), nerev);
     engine.rootContext()->setContextProperty(QStringLiteral("nerevupdate"), update);
+    engine.rootContext()->setContextProperty(QStringLiteral("pcchecker"), checker);
 
     AppStartup::prepareMainWindow(engine);
     AppStartup::loadWithCreationCheck(engine, QUrl(QStringLiteral("qrc:/qml/mainWindow.qml")));
     AppStartup::placeMainWindow(engine);
+    // The first run of Check my PC, as the window opens.
+    checker->checkAll();
     return app.exec();
 }

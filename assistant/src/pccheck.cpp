@@ -49,6 +49,11 @@ QStringList PcCheck::ids()
             QStringLiteral("steam")};
 }
 
+QString PcCheck::listed(const QStringList &items)
+{
+    return items.join(tr("、"));
+}
+
 QString PcCheck::title(const QString &id)
 {
     if (id == QLatin1String("graphics"))
@@ -128,7 +133,7 @@ PcCheck::Outcome PcCheck::graphics(const GraphicsFacts &facts)
     if (!facts.tableRead)
         return outcome(CouldNotCheck, tr("显卡能力表缺失或已损坏，无法评估显卡。"));
     if (facts.bestScore < 4)
-        return outcome(Failed, tr("显卡 %1 达不到串流的要求。").arg(facts.adapters.join(QStringLiteral("、"))));
+        return outcome(Failed, tr("显卡 %1 达不到串流的要求。").arg(listed(facts.adapters)));
     const bool old = facts.recommendedDriver.isEmpty()
         ? facts.builtInOutdated
         : (!facts.driverVersion.isEmpty() && compareVersions(facts.driverVersion, facts.recommendedDriver) < 0);
@@ -162,7 +167,7 @@ PcCheck::Outcome PcCheck::networkProfile(const NetworkProfileFacts &facts)
     }
     if (!publicNames.isEmpty()) {
         const QString sentence =
-            tr("网络“%1”是公用网络，防火墙会拦截串流。").arg(publicNames.join(QStringLiteral("、")));
+            tr("网络“%1”是公用网络，防火墙会拦截串流。").arg(listed(publicNames));
         if (fixable && facts.toolFound)
             return outcome(Failed, sentence, Fix::MakeNetworkPrivate, tr("设为专用网络"));
         return outcome(Failed, sentence);
@@ -239,7 +244,7 @@ PcCheck::Outcome PcCheck::firewall(const FirewallFacts &facts)
     QStringList names;
     for (const FirewallTarget &t : missing)
         names << (t.program.isEmpty() ? QStringLiteral("TCP %1").arg(t.port) : tr("SteamVR 服务器"));
-    const QString sentence = tr("防火墙没有放行：%1。").arg(names.join(QStringLiteral("、")));
+    const QString sentence = tr("防火墙没有放行：%1。").arg(listed(names));
     if (facts.toolFound)
         return outcome(Failed, sentence, Fix::AddFirewallRules, tr("添加防火墙规则"));
     return outcome(Failed, sentence);
@@ -279,8 +284,8 @@ PcCheck::Outcome PcCheck::ports(const PortFacts &facts)
         if (!ports.contains(QString::number(h.port)))
             ports << QString::number(h.port);
     }
-    const QString names = programs.join(QStringLiteral("、"));
-    return outcome(Failed, tr("%1 占用了串流端口 %2。").arg(names, ports.join(QStringLiteral("、"))),
+    const QString names = listed(programs);
+    return outcome(Failed, tr("%1 占用了串流端口 %2。").arg(names, listed(ports)),
                    Fix::EndPortHolders, tr("结束 %1").arg(names));
 }
 

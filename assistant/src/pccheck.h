@@ -39,6 +39,9 @@ public:
         QString fixLabel;
     };
 
+    // Names in one sentence, separated as the language writes a list ("、", ", ").
+    static QString listed(const QStringList &items);
+
     // The checks in the order the page lists them, by row id.
     static QStringList ids();
     static QString title(const QString &id);

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "pccheck.h"
+#include "pccheckmodel.h"
 
-#include <QAbstractListModel>
 #include <QHash>
 #include <QJsonArray>
 #include <QList>
@@ -14,36 +14,9 @@
 #include <functional>
 
 class QThreadPool;
-
-// The rows of "Check my PC", one per check, for the page to bind to.
-class PcCheckModel : public QAbstractListModel
-{
-    Q_OBJECT
-public:
-    enum Role { RowIdRole = Qt::UserRole + 1, TitleRole, StateRole, SentenceRole, FixLabelRole, BusyRole };
-    // The state role before a check's first result.
-    static constexpr int kNoResult = -1;
-
-    struct Row {
-        QString id;
-        QString title;
-        int state = kNoResult;
-        QString sentence;
-        QString fixLabel;
-        bool busy = false;
-    };
-
-    explicit PcCheckModel(QObject *parent = nullptr);
-    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
-    QVariant data(const QModelIndex &index, int role) const override;
-    QHash<int, QByteArray> roleNames() const override;
-
-    const Row *row(const QString &id) const;
-    void update(const Row &row);
-
-private:
-    QList<Row> m_rows;
-};
+class SettingsStore;
+class SteamManager;
+class SystemInfo;
 
 // Runs the checks of "Check my PC" and their fixes. Each check gathers its facts on
 // a worker thread within a time limit (past it the row says it could not check) and
@@ -77,7 +50,7 @@ public:
         QString vrServerPath;        // SteamVR's server program
     };
 
-    // Where facts come from and what fixes act on; the system's by default, stand-ins in tests.
+    // Where facts come from and what fixes act on: systemEnvironment(), or stand-ins in tests.
     // The gatherers run on worker threads.
     struct Environment {
         std::function<Context()> context;
@@ -101,9 +74,14 @@ public:
         std::function<QString()> reportFolder;
     };
 
-    static Environment systemEnvironment();
+    // The subsystems the system's environment asks; main hands in the program's own.
+    struct Services {
+        SettingsStore *settings = nullptr;
+        SystemInfo *system = nullptr;
+        SteamManager *steam = nullptr;
+    };
+    static Environment systemEnvironment(const Services &services);
 
-    explicit PcChecker(QObject *parent = nullptr);
     explicit PcChecker(Environment environment, QObject *parent = nullptr);
     ~PcChecker() override;
 
@@ -119,6 +97,14 @@ public:
     // Starts the fix of `id`; one that needs a confirmation runs only with `confirmed`.
     Q_INVOKABLE void applyFix(const QString &id, bool confirmed = false);
     Q_INVOKABLE void saveSupportReport();
+
+    // What a fix did, and the sentence that says so (or why it failed).
+    struct FixResult {
+        bool ok = false;
+        QString message;
+    };
+    // A tool's program: in the context's stand-in folder when it names one, else the system's.
+    static QString toolPath(const Context &context, const QString &name);
 
     bool hasResult(const QString &id) const;
     PcCheck::Outcome outcome(const QString &id) const;
@@ -155,15 +141,16 @@ private:
         Facts facts;
         Context context;
     };
-    struct FixResult {
-        bool ok = false;
-        QString message;
-    };
 
     static std::pair<Facts, PcCheck::Outcome> gather(const Environment &environment, const QString &id,
                                                      const Context &context);
     static FixResult runToolFix(const QString &id, const Facts &facts, const Context &context, int limitMs,
                                 const std::function<bool(quint32)> &endProcess);
+    // Says why a fix cannot run now (unknown, busy, none offered, not confirmed); true when refused.
+    bool refuseFix(const QString &id, bool confirmed);
+    // The fixes that open a page or start an installer; false for the others.
+    bool applyOpeningFix(const QString &id);
+    void startToolFix(const QString &id);
     void start(const QString &id, const Context &context);
     void finish(const QString &id, int generation, const Facts &facts, const PcCheck::Outcome &outcome);
     void finishFix(const QString &id, int generation, const FixResult &result);

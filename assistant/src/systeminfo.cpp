@@ -306,7 +306,7 @@ bool SystemInfo::vbCableInNames(const QStringList& inputDeviceNames)
     return false;
 }
 
-void SystemInfo::installVbCable(const QString& dir)
+bool SystemInfo::installVbCable(const QString& dir)
 {
     qInfo() << "install audio dir:" << dir;
     const QString file = dir + QStringLiteral("/installaudio/VBCABLE_Setup_x64.exe");
@@ -316,6 +316,7 @@ void SystemInfo::installVbCable(const QString& dir)
     request.workingDirectory = dir.toStdString();
     const platform::ShellResult r = platform::shellExecute(request);
     qInfo() << "install audio res: " << r.code << (r.started ? "started" : "failed");
+    return r.started;
 }
 
 void SystemInfo::startNetworkCategoryQuery()

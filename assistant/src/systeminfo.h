@@ -86,7 +86,8 @@ public:
     void setAudioProbe(AudioProbe probe);
     static bool vbCableInstalled();
     static bool vbCableInNames(const QStringList& inputDeviceNames);
-    void installVbCable(const QString& dir);
+    // Starts the virtual cable's installer from `dir`; false when it could not be started.
+    bool installVbCable(const QString& dir);
     void applyNetworkCategoryOutput(const QByteArray& chunk);
     QStringList portUsers(const QList<int>& ports);
 

@@ -4,6 +4,9 @@
 // driver registration through a short path, and the report for support.
 #include "driverregistration.h"
 #include "pcchecker.h"
+#include "settingsstore.h"
+#include "steammanager.h"
+#include "systeminfo.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,6 +53,12 @@ int rowOf(const PcChecker &checker, const QString &id)
 QVariant role(const PcChecker &checker, const QString &id, int r)
 {
     return checker.rows()->index(rowOf(checker, id), 0).data(r);
+}
+
+// The program's own subsystems, as main hands them in.
+PcChecker::Services programServices()
+{
+    return PcChecker::Services{SettingsStore::instance(), SystemInfo::instance(), SteamManager::instance()};
 }
 
 // Facts under which every check passes; tests change the ones they are about.
@@ -366,6 +375,19 @@ private slots:
         QCOMPARE(*opened, (QStringList{PcCheck::driverPage(QStringLiteral("amd")), QStringLiteral("steam://install/250820")}));
         QCOMPARE(*installs, 1);
         QVERIFY(calls().isEmpty());
+
+        // The program's own installer start: no installer beside this test, so the fix failed.
+        e.installAudio = PcChecker::systemEnvironment(programServices()).installAudio;
+        PcChecker noInstaller(e);
+        QSignalSpy noInstallerResults(&noInstaller, &PcChecker::resultReady);
+        QSignalSpy noInstallerFixes(&noInstaller, &PcChecker::fixFinished);
+        noInstaller.check(QStringLiteral("audio"));
+        QTRY_COMPARE(noInstallerResults.count(), 1);
+        noInstaller.applyFix(QStringLiteral("audio"));
+        QCOMPARE(noInstallerFixes.count(), 1);
+        QVERIFY(!noInstallerFixes.first().at(1).toBool());
+        QCOMPARE(noInstallerFixes.first().at(2).toString(),
+                 PcChecker::tr("修复失败：%1").arg(PcChecker::tr("无法启动安装程序")));
     }
 
     void endingAPortHolderWaitsForTheConfirmation()
@@ -381,7 +403,7 @@ private slots:
         const int port = holder.readLine().trimmed().toInt();
         QVERIFY(port > 0);
 
-        PcChecker::Environment e = PcChecker::systemEnvironment();
+        PcChecker::Environment e = PcChecker::systemEnvironment(programServices());
         e.context = [port] {
             PcChecker::Context c;
             c.streamingPorts = {port};
@@ -554,7 +576,7 @@ private slots:
 
     void theSystemsOwnFactsAnswerEveryCheck()
     {
-        PcChecker checker;
+        PcChecker checker(PcChecker::systemEnvironment(programServices()));
         QSignalSpy finished(&checker, &PcChecker::checksFinished);
         checker.checkAll();
         QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, PcChecker::kCheckLimitMs + 5000);

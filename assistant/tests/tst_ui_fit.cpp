@@ -202,7 +202,7 @@ private slots:
             QVERIFY2(within(rectOf(line.value("rect")), available), qPrintable(name + " is off the screen"));
             ++items;
         }
-        QCOMPARE(items, 4);
+        QCOMPARE(items, 6);
     }
 };
 

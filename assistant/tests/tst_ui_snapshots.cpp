@@ -1,9 +1,11 @@
 // Renders every page, card state and dialog in Chinese, English and Japanese
-// against the stand-ins of the controller and the update checker, saves each
+// against the stand-ins of the controller and the update checker (and the real
+// checker of "Check my PC" with facts the test chooses), saves each
 // as <snapshot folder>/<language>/<scene>.png, and fails when a text is
 // truncated, runs out of the box it sits in or out of its window.
 // Folder: OSTREL_UI_SNAPSHOT_DIR, default ui-snapshots in the build folder.
 #include "appstartup.h"
+#include "pcchecker.h"
 #include "quick/standinenums.h"
 #include "uisupport.h"
 
@@ -18,9 +20,12 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QScreen>
+#include <QSemaphore>
+#include <QSignalSpy>
 #include <QTranslator>
 #include <QtTest>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -201,6 +206,115 @@ void collectOverlaps(QQuickWindow *window, QStringList &problems)
     }
 }
 
+// What the checker of "Check my PC" finds: every check passes, each fails as
+// badly as it can, or a mix of the four states. Checks named in `held` wait
+// for `gate` (the page while checking).
+struct CheckWorld {
+    enum Facts { AllPassed, Mixed, AllFailed };
+    std::atomic<int> facts { AllPassed };
+    QStringList held;
+    QSemaphore gate;
+};
+
+PcCheck::GraphicsFacts graphicsFacts(int facts)
+{
+    PcCheck::GraphicsFacts f;
+    f.tableRead = true;
+    f.adapters = QStringList { facts == CheckWorld::AllFailed ? "Intel(R) UHD Graphics 630" : "NVIDIA GeForce RTX 3060" };
+    f.bestAdapter = f.adapters.first();
+    f.bestScore = facts == CheckWorld::AllFailed ? 0 : 8;
+    f.vendor = PcCheck::vendorOf(f.bestAdapter);
+    f.driverVersion = "31.0.15.1694";
+    f.recommendedDriver = facts == CheckWorld::Mixed ? "31.0.15.5176" : "31.0.15.1694";
+    return f;
+}
+
+PcCheck::DriverFolderFacts driverFolderFacts(int facts)
+{
+    PcCheck::DriverFolderFacts f;
+    f.folder = "C:\\Program Files\\OSTREL";
+    if (facts == CheckWorld::Mixed) {
+        f.folder = "D:\\游戏\\串流助手";
+        f.shortPath = "D:\\B8F9~1\\4E32~1";
+        f.registered = QStringList { f.folder };
+    } else if (facts == CheckWorld::AllFailed) {
+        f.folder = "C:\\Users\\张伟\\OneDrive\\串流助手";
+        f.syncRoots = QStringList { "C:\\Users\\张伟\\OneDrive" };
+    }
+    return f;
+}
+
+PcCheck::LinkFacts linkFacts(int facts)
+{
+    PcCheck::LinkFacts f;
+    f.known = true;
+    f.kind = facts == CheckWorld::AllFailed ? PcCheck::LinkKind::WiFi : PcCheck::LinkKind::Ethernet;
+    f.interfaceName = facts == CheckWorld::AllFailed ? "WLAN" : "Ethernet";
+    f.speedBitsPerSecond = facts == CheckWorld::Mixed ? 100000000ull : 1000000000ull;
+    f.wifiFrequencyMHz = 2437;
+    return f;
+}
+
+// A fixed environment for the checker: the facts of `world`, nothing of this system.
+PcChecker::Environment checkEnvironment(const std::shared_ptr<CheckWorld> &world)
+{
+    PcChecker::Environment e;
+    auto facts = [world](const char *id) {
+        if (world->held.contains(QLatin1String(id)))
+            world->gate.acquire();
+        return world->facts.load();
+    };
+    e.context = [] { return PcChecker::Context(); };
+    e.graphics = [facts](const PcChecker::Context &) { return graphicsFacts(facts("graphics")); };
+    e.networkProfile = [facts](const PcChecker::Context &) {
+        const int f = facts("networkProfile");
+        PcCheck::NetworkProfileFacts n;
+        n.known = true;
+        n.toolFound = true;
+        n.connections = { PcCheck::Connection { f == CheckWorld::AllPassed ? "Home-5G" : "Cafe-WiFi", 12,
+                                                f == CheckWorld::AllPassed ? "Private" : "Public" } };
+        return n;
+    };
+    e.firewall = [facts](const PcChecker::Context &) {
+        const int f = facts("firewall");
+        PcCheck::FirewallFacts w;
+        w.known = f != CheckWorld::Mixed;
+        w.filtersInbound = f == CheckWorld::AllFailed;
+        w.vrServerPath = "C:\\Program Files (x86)\\Steam\\steamapps\\common\\SteamVR\\bin\\win64\\vrserver.exe";
+        w.ports = { 9943, 9944, 9932 };
+        w.toolFound = true;
+        return w;
+    };
+    e.ports = [facts](const PcChecker::Context &) {
+        PcCheck::PortFacts p;
+        p.known = true;
+        if (facts("ports") == CheckWorld::AllFailed)
+            p.holders = { PcCheck::PortHolder { 9943, 4120, "foo.exe" }, PcCheck::PortHolder { 50000, 5388, "bar_service.exe" } };
+        return p;
+    };
+    e.driverFolder = [facts](const PcChecker::Context &) { return driverFolderFacts(facts("driverFolder")); };
+    e.link = [facts](const PcChecker::Context &) { return linkFacts(facts("link")); };
+    e.audio = [facts](const PcChecker::Context &) {
+        return facts("audio") == CheckWorld::AllFailed ? PcCheck::AudioFacts { 0, QString() }
+                                                      : PcCheck::AudioFacts { 1, "Speakers (Realtek(R) Audio)" };
+    };
+    e.powerPlan = [facts](const PcChecker::Context &) {
+        const int f = facts("powerPlan");
+        PcCheck::PowerFacts p;
+        p.known = f != CheckWorld::Mixed;
+        p.kind = f == CheckWorld::AllFailed ? PcCheck::PowerKind::PowerSaver : PcCheck::PowerKind::Balanced;
+        p.name = f == CheckWorld::AllFailed ? "Power saver" : "Balanced";
+        p.toolFound = true;
+        return p;
+    };
+    e.steam = [facts](const PcChecker::Context &) {
+        const int f = facts("steam");
+        return PcCheck::SteamFacts { f != CheckWorld::AllFailed, "C:\\Program Files (x86)\\Steam\\steamapps\\common\\SteamVR",
+                                     f == CheckWorld::AllPassed ? "2.7.4.0" : QString() };
+    };
+    return e;
+}
+
 struct Language {
     QString code;       // folder name and locale
     QString qmFile;     // empty: the program's own Chinese texts
@@ -217,6 +331,8 @@ private:
     QObject *m_nerev = nullptr;
     QObject *m_update = nullptr;
     QQuickWindow *m_main = nullptr;
+    std::shared_ptr<CheckWorld> m_checkWorld;
+    std::unique_ptr<PcChecker> m_checker;
     QString m_folder;
     QStringList m_problems;
     int m_saved = 0;
@@ -249,6 +365,10 @@ private:
         m_update->setParent(m_engine.get());
         m_engine->rootContext()->setContextProperty("nerev", m_nerev);
         m_engine->rootContext()->setContextProperty("nerevupdate", m_update);
+        // The real checker, made after the translator so its rows speak the language.
+        m_checkWorld = std::make_shared<CheckWorld>();
+        m_checker = std::make_unique<PcChecker>(checkEnvironment(m_checkWorld));
+        m_engine->rootContext()->setContextProperty("pcchecker", m_checker.get());
         m_folder = snapshotRoot() + "/" + language.code;
         QDir(m_folder).removeRecursively();
         QVERIFY(QDir().mkpath(m_folder));
@@ -258,6 +378,8 @@ private:
     {
         closeMain();
         m_engine.reset();
+        m_checkWorld->gate.release(m_checkWorld->held.size());
+        m_checker.reset();
         if (m_translator)
             qApp->removeTranslator(m_translator.get());
         m_translator.reset();
@@ -511,10 +633,77 @@ private:
         save(tipWindow, "36_SingleAppTip");
     }
 
+    // Runs every check against `facts`; returns once all but the held checks have answered.
+    void runChecks(int facts, const QStringList &held = {})
+    {
+        m_checkWorld->facts = facts;
+        m_checkWorld->held = held;
+        QSignalSpy results(m_checker.get(), &PcChecker::resultReady);
+        m_checker->checkAll();
+        QTRY_COMPARE(results.count(), PcCheck::ids().size() - held.size());
+    }
+
+    void releaseHeldChecks()
+    {
+        QSignalSpy finished(m_checker.get(), &PcChecker::checksFinished);
+        m_checkWorld->gate.release(m_checkWorld->held.size());
+        QTRY_COMPARE(finished.count(), 1);
+        m_checkWorld->held.clear();
+    }
+
+    QQuickWindow *openPcCheck()
+    {
+        return openDialog("PcCheckPage.qml", { { "checker", QVariant::fromValue<QObject *>(m_checker.get()) } });
+    }
+
+    void scrollToEnd(QQuickWindow *page)
+    {
+        QMetaObject::invokeMethod(findNamed(page, "checkList"), "positionViewAtEnd");
+    }
+
+    // "Check my PC" while checking, all passed, a mix, all failed (each list
+    // also at its end), the question before ending programs; then the PC card
+    // linking to it while a check fails.
+    void renderPcCheck()
+    {
+        resetController();
+        openMain();
+        runChecks(CheckWorld::Mixed, { "firewall", "ports", "link", "wifiBand", "powerPlan" });
+        save(openPcCheck(), "37_PcCheckPage-checking");
+        releaseHeldChecks();
+
+        runChecks(CheckWorld::AllPassed);
+        save(openPcCheck(), "38_PcCheckPage-allPassed");
+
+        runChecks(CheckWorld::Mixed);
+        QQuickWindow *page = openPcCheck();
+        emit m_checker->fixFinished("networkProfile", false, PcChecker::tr("修复失败：%1").arg("Access is denied."));
+        emit m_checker->reportSaved("C:\\Users\\张伟\\Desktop\\OSTREL_Streaming_Assistant_report_20240502_101500.zip");
+        save(page, "39_PcCheckPage-mix");
+        scrollToEnd(page);
+        save(page, "40_PcCheckPage-mix-end");
+
+        runChecks(CheckWorld::AllFailed);
+        page = openPcCheck();
+        save(page, "41_PcCheckPage-allFailed");
+        scrollToEnd(page);
+        save(page, "42_PcCheckPage-allFailed-end");
+        QMetaObject::invokeMethod(page, "requestFix", Q_ARG(QVariant, "ports"));
+        save(page, "43_PcCheckPage-confirmEndingPrograms");
+        page->close();
+
+        resetController();
+        openMain();
+        finishChecks();
+        save(m_main, "12_mainWindow-setup-pcCheckFailed");
+        closeMain();
+    }
+
     void renderLanguage(const Language &language)
     {
         startLanguage(language);
         renderAll();
+        renderPcCheck();
         endLanguage();
     }
 

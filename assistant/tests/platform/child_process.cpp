@@ -211,6 +211,20 @@ void writeFileAtomically(const std::filesystem::path &file, const std::string &t
     std::filesystem::rename(temp, file, ignored);
 }
 
+void writeText(const std::filesystem::path &file, const std::string &text)
+{
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << text;
+}
+
+std::string readText(const std::filesystem::path &file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
 std::string uniqueName(const std::string &stem)
 {
     static std::atomic<int> counter { 0 };

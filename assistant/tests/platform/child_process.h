@@ -50,6 +50,10 @@ private:
 std::string waitForFile(const std::filesystem::path &file, std::chrono::milliseconds timeout);
 // Writes `text` to `file` through a temporary name, so readers see all or nothing.
 void writeFileAtomically(const std::filesystem::path &file, const std::string &text);
+// Writes `text` to `file`, making its folder first.
+void writeText(const std::filesystem::path &file, const std::string &text);
+// The bytes of `file`; "" when it cannot be read.
+std::string readText(const std::filesystem::path &file);
 // A name unique to this process and call, e.g. "ostrel_test_block_4711_3".
 std::string uniqueName(const std::string &stem);
 

@@ -8,6 +8,25 @@ using platform::InstanceGuard;
 using namespace testsupport;
 using namespace std::chrono_literals;
 
+namespace {
+
+// What a second process that takes the guard `name` reports ("first" or "running"),
+// once it has ended cleanly; "" when it did not.
+std::string childGuardResult(const std::string &name)
+{
+    TempFolder temp;
+    ChildProcess child;
+    if (!child.start({ "guard", name, temp.file("result").string(), temp.file("stop").string() }))
+        return {};
+    const std::string result = waitForFile(temp.file("result"), 20s);
+    writeFileAtomically(temp.file("stop"), "");
+    if (!child.wait(20s) || child.exitCode() != 0)
+        return {};
+    return result;
+}
+
+} // namespace
+
 TEST(InstanceGuard, SecondHolderInOneProcessSeesRunningUntilFirstReleases)
 {
     const std::string name = uniqueName("guard");
@@ -30,17 +49,10 @@ TEST(InstanceGuard, NamesAreIndependent)
 
 TEST(InstanceGuard, SecondProcessSeesTheFirstRunning)
 {
-    TempFolder temp;
     const std::string name = uniqueName("guard");
     InstanceGuard mine;
     ASSERT_EQ(mine.acquire(name), InstanceGuard::Result::First);
-
-    ChildProcess child;
-    ASSERT_TRUE(child.start({ "guard", name, temp.file("result").string(), temp.file("stop").string() }));
-    EXPECT_EQ(waitForFile(temp.file("result"), 20s), "running");
-    writeFileAtomically(temp.file("stop"), "");
-    ASSERT_TRUE(child.wait(20s));
-    EXPECT_EQ(child.exitCode(), 0);
+    EXPECT_EQ(childGuardResult(name), "running");
 }
 
 TEST(InstanceGuard, GuardOfAKilledInstanceDoesNotBlockTheNextStart)
@@ -62,15 +74,10 @@ TEST(InstanceGuard, GuardOfAKilledInstanceDoesNotBlockTheNextStart)
 
 TEST(InstanceGuard, ReleasedGuardLetsAChildBeFirst)
 {
-    TempFolder temp;
     const std::string name = uniqueName("guard");
     {
         InstanceGuard mine;
         ASSERT_EQ(mine.acquire(name), InstanceGuard::Result::First);
     }
-    ChildProcess child;
-    ASSERT_TRUE(child.start({ "guard", name, temp.file("result").string(), temp.file("stop").string() }));
-    EXPECT_EQ(waitForFile(temp.file("result"), 20s), "first");
-    writeFileAtomically(temp.file("stop"), "");
-    EXPECT_TRUE(child.wait(20s));
+    EXPECT_EQ(childGuardResult(name), "first");
 }

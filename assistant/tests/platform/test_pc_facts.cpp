@@ -30,20 +30,6 @@ using namespace testsupport;
 
 namespace {
 
-void writeText(const fs::path &file, const std::string &text)
-{
-    fs::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary) << text;
-}
-
-std::string readText(const fs::path &file)
-{
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The stand-in built under `tool`'s name, as this system spells its path.
 std::string standIn(const std::string &tool)
 {

@@ -27,12 +27,6 @@ const std::string kSteamKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Valve\
 const std::string kSteamVrKey =
     "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Steam App 250820";
 
-void writeFile(const fs::path &p, const std::string &text)
-{
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << text;
-}
-
 } // namespace
 
 TEST(SystemFacts, ProcessorAndSystemNamesAreKnown)
@@ -87,12 +81,12 @@ TEST(SteamFolders, FoundBelowHomeWithSteamVrInASecondLibrary)
 
     const fs::path steam = home.path() / ".local/share/Steam";
     const fs::path library = home.path() / "games/Steam Library";
-    writeFile(steam / "steam.sh", "#!/bin/sh\n");
+    testsupport::writeText(steam / "steam.sh", "#!/bin/sh\n");
     EXPECT_TRUE(platform::registryKeyExists(kSteamKey));
     EXPECT_EQ(platform::registryString(kSteamKey, "InstallPath").value_or(""), steam.string());
     EXPECT_FALSE(platform::registryString(kSteamVrKey, "InstallLocation").has_value());
 
-    writeFile(steam / "steamapps/libraryfolders.vdf",
+    testsupport::writeText(steam / "steamapps/libraryfolders.vdf",
               "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" + steam.string()
                   + "\"\n\t}\n\t\"1\"\n\t{\n\t\t\"path\"\t\t\"" + library.string()
                   + "\"\n\t\t\"apps\"\n\t\t{\n\t\t\t\"250820\"\t\t\"5000\"\n\t\t}\n\t}\n}\n");
@@ -102,7 +96,7 @@ TEST(SteamFolders, FoundBelowHomeWithSteamVrInASecondLibrary)
 
     // ~/.steam/steam comes first, as Steam's own link to its folder.
     const fs::path link = home.path() / ".steam/steam";
-    writeFile(link / "steam.sh", "#!/bin/sh\n");
+    testsupport::writeText(link / "steam.sh", "#!/bin/sh\n");
     EXPECT_EQ(platform::registryString(kSteamKey, "InstallPath").value_or(""), link.string());
 }
 
@@ -111,7 +105,7 @@ TEST(SteamFolders, FlatpakFolderCounts)
     testsupport::TempFolder home;
     testsupport::ScopedEnv env("HOME", home.path().string());
     const fs::path flatpak = home.path() / ".var/app/com.valvesoftware.Steam/.local/share/Steam";
-    writeFile(flatpak / "steam.sh", "");
+    testsupport::writeText(flatpak / "steam.sh", "");
     EXPECT_EQ(platform::registryString(kSteamKey, "InstallPath").value_or(""), flatpak.string());
 }
 
@@ -119,7 +113,7 @@ TEST(Shell, SteamUrlGoesToTheSteamProgramOnPath)
 {
     testsupport::TempFolder bin;
     const fs::path record = bin.file("url");
-    writeFile(bin.file("steam"), "#!/bin/sh\nprintf '%s' \"$1\" > '" + record.string() + ".tmp' && mv '"
+    testsupport::writeText(bin.file("steam"), "#!/bin/sh\nprintf '%s' \"$1\" > '" + record.string() + ".tmp' && mv '"
                                      + record.string() + ".tmp' '" + record.string() + "'\n");
     fs::permissions(bin.file("steam"), fs::perms::owner_all);
     testsupport::ScopedEnv path("PATH", bin.path().string() + ":/usr/bin:/bin");
@@ -133,17 +127,17 @@ TEST(DisplayAdapters, PciDisplayDevicesAreNamedFromTheDatabase)
     const fs::path devices = sys.path() / "devices";
     auto device = [&](const std::string &slot, const std::string &cls, const std::string &vendor,
                       const std::string &dev) {
-        writeFile(devices / slot / "class", cls + "\n");
-        writeFile(devices / slot / "vendor", vendor + "\n");
-        writeFile(devices / slot / "device", dev + "\n");
+        testsupport::writeText(devices / slot / "class", cls + "\n");
+        testsupport::writeText(devices / slot / "vendor", vendor + "\n");
+        testsupport::writeText(devices / slot / "device", dev + "\n");
         return devices / slot;
     };
     device("0000:00:02.0", "0x030000", "0x8086", "0x3e92");
     const fs::path amd = device("0000:03:00.0", "0x030000", "0x1002", "0x73ff");
-    writeFile(amd / "mem_info_vram_total", "8573157376\n");
+    testsupport::writeText(amd / "mem_info_vram_total", "8573157376\n");
     device("0000:00:1f.3", "0x040300", "0x8086", "0xa348"); // audio: not a display device
     device("0000:05:00.0", "0x030200", "0x1234", "0x5678"); // vendor not in the database
-    writeFile(sys.file("pci.ids"), "# test database\n"
+    testsupport::writeText(sys.file("pci.ids"), "# test database\n"
                                    "1002  Advanced Micro Devices, Inc. [AMD/ATI]\n"
                                    "\t73ff  Navi 23 [Radeon RX 6600/6600 XT/6600M]\n"
                                    "\t\t1002 0e36  Radeon RX 6600 XT\n"

@@ -4,7 +4,7 @@
 //                                start-up's renderer choice (or without it)
 //   ui_probe fit                 the main window (stand-in controller) as the
 //                                program starts it, with its bottom buttons
-//                                and the tallest dialog
+//                                and the two tallest dialogs (settings, Check my PC)
 #include "appstartup.h"
 #include "quick/standinenums.h"
 #include "uisupport.h"
@@ -75,10 +75,13 @@ int fitMainWindow()
     const QString quickDir = QString(OSTREL_SOURCE_DIR) + "/assistant/tests/quick/";
     QQmlComponent nerevComponent(&engine, QUrl::fromLocalFile(quickDir + "StandInNerev.qml"));
     QQmlComponent updateComponent(&engine, QUrl::fromLocalFile(quickDir + "StandInUpdate.qml"));
+    QQmlComponent checkerComponent(&engine, QUrl::fromLocalFile(quickDir + "StandInPcChecker.qml"));
     QObject *nerev = nerevComponent.create();
     QObject *update = updateComponent.create();
-    if (!nerev || !update) {
-        std::fprintf(stderr, "%s%s\n", qPrintable(nerevComponent.errorString()), qPrintable(updateComponent.errorString()));
+    QObject *checker = checkerComponent.create();
+    if (!nerev || !update || !checker) {
+        std::fprintf(stderr, "%s%s%s\n", qPrintable(nerevComponent.errorString()), qPrintable(updateComponent.errorString()),
+                     qPrintable(checkerComponent.errorString()));
         return 2;
     }
     nerev->setProperty("hideSelectPage", false);
@@ -86,6 +89,7 @@ int fitMainWindow()
     nerev->setProperty("AV1available", true);
     engine.rootContext()->setContextProperty("nerev", nerev);
     engine.rootContext()->setContextProperty("nerevupdate", update);
+    engine.rootContext()->setContextProperty("pcchecker", checker);
 
     const qreal scale = AppStartup::prepareMainWindow(engine);
     AppStartup::loadWithCreationCheck(engine, QUrl("qrc:/qml/mainWindow.qml"));
@@ -114,6 +118,15 @@ int fitMainWindow()
         return 4;
     print({ { "dialog", "SettingPage" }, { "rect", rectJson(dialog->geometry()) } });
     report("applyButton", qobject_cast<QQuickItem *>(findNamed(dialog, "applyButton")));
+
+    const QVariantMap withChecker { { "checker", QVariant::fromValue(checker) } };
+    QMetaObject::invokeMethod(window, "openSubWin", Q_ARG(QVariant, "qrc:/qml/windows/PcCheckPage.qml"),
+                              Q_ARG(QVariant, withChecker));
+    auto *pcCheck = qobject_cast<QQuickWindow *>(findNamed(window, "subLoader")->property("item").value<QObject *>());
+    if (!pcCheck || !QTest::qWaitForWindowExposed(pcCheck))
+        return 5;
+    print({ { "dialog", "PcCheckPage" }, { "rect", rectJson(pcCheck->geometry()) } });
+    report("saveReportButton", qobject_cast<QQuickItem *>(findNamed(pcCheck, "saveReportButton")));
     return 0;
 }
 

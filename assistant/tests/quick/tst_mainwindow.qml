@@ -11,6 +11,7 @@ Item {
 
     StandInNerev { id: nerev }
     StandInUpdate { id: nerevupdate }
+    StandInPcChecker { id: pcchecker }
 
     PageTestCase {
         name: "MainWindow"
@@ -31,6 +32,7 @@ Item {
         }
         function init() {
             nerev.reset()
+            pcchecker.reset()
         }
         function cleanup() {
             if (win) {
@@ -220,6 +222,15 @@ Item {
             nerev.vrIsConnect = false
             verify(!win.ispullDown)
             compare(row.y, 22)
+        }
+
+        function test_pcCardOpensCheckMyPcWithTheChecker() {
+            open()
+            pcchecker.anyFailed = true
+            click(item(win, "pcCheckLinkText"))
+            compare(currentPage(), "qrc:/qml/windows/PcCheckPage.qml")
+            compare(loader().item.checker, pcchecker)
+            verify(loader().item.visible)
         }
 
         function test_settingsAndFeedbackOpen() {

@@ -1,6 +1,7 @@
 #include "platform/audio.h"
 
 #include "platform/command.h"
+#include "text_file.h"
 
 #include <cstdlib>
 #include <sstream>
@@ -8,20 +9,12 @@
 namespace platform {
 namespace {
 
-std::string trim(std::string s)
-{
-    const char* ws = " \t\r\n";
-    s.erase(0, s.find_first_not_of(ws));
-    s.erase(s.find_last_not_of(ws) + 1);
-    return s;
-}
-
 std::string valueAfter(const std::string& line, const std::string& key)
 {
-    const std::string t = trim(line);
+    const std::string t = posix::trim(line);
     if (t.rfind(key, 0) != 0)
         return {};
-    return trim(t.substr(key.size()));
+    return posix::trim(t.substr(key.size()));
 }
 
 } // namespace

@@ -1,11 +1,10 @@
 #include "platform/command.h"
 
-#include <fcntl.h>
+#include "child_output.h"
+
 #include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstring>
 
 extern char** environ;
@@ -16,15 +15,11 @@ CommandResult runCommand(const std::string& commandLine)
 {
     CommandResult result;
     int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) {
+    posix_spawn_file_actions_t actions;
+    if (!posix::outputPipe(fds, actions, result.error)) {
         result.pipeFailed = true;
-        result.error = std::string("pipe: ") + std::strerror(errno);
         return result;
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDERR_FILENO);
 
     const char* argv[] = {"/bin/sh", "-c", commandLine.c_str(), nullptr};
     pid_t pid = -1;
@@ -39,22 +34,10 @@ CommandResult runCommand(const std::string& commandLine)
     result.started = true;
 
     // Until every writer (the shell and whatever it started) has closed its end.
-    char block[1024];
-    for (;;) {
-        const ssize_t n = read(fds[0], block, sizeof block);
-        if (n > 0)
-            result.output.append(block, static_cast<size_t>(n));
-        else if (n < 0 && errno == EINTR)
-            continue;
-        else
-            break;
+    while (posix::readSome(fds[0], result.output)) {
     }
     close(fds[0]);
-
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.exitCode = posix::waitExitCode(pid);
     return result;
 }
 

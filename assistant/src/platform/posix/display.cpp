@@ -1,5 +1,7 @@
 #include "platform/display.h"
 
+#include "text_file.h"
+
 #include <dirent.h>
 #include <unistd.h>
 
@@ -10,17 +12,9 @@
 namespace platform {
 namespace {
 
-std::string readLine(const std::string& path)
-{
-    std::ifstream in(path);
-    std::string s;
-    std::getline(in, s);
-    return s;
-}
-
 uint32_t readHex(const std::string& path)
 {
-    return static_cast<uint32_t>(std::strtoul(readLine(path).c_str(), nullptr, 16));
+    return static_cast<uint32_t>(std::strtoul(posix::firstLine(path).c_str(), nullptr, 16));
 }
 
 std::string linkBase(const std::string& path)
@@ -148,7 +142,7 @@ std::optional<std::vector<DisplayAdapter>> displayAdaptersFrom(const std::string
             vendorName = "PCI " + hex4(d.vendor);
         a.name = vendorName + " " + (deviceName.empty() ? "device " + hex4(d.device) : deviceName);
         // amdgpu reports its video memory; other drivers do not.
-        const std::string vram = readLine(d.dir + "/mem_info_vram_total");
+        const std::string vram = posix::firstLine(d.dir + "/mem_info_vram_total");
         if (!vram.empty())
             a.dedicatedVideoMemory = std::strtoull(vram.c_str(), nullptr, 10);
         out.push_back(a);
@@ -178,7 +172,7 @@ std::optional<std::vector<DisplayDevice>> displayDriverVersions()
         device.driverListOk = !driver.empty();
         if (device.driverListOk) {
             DisplayDriver drv;
-            const std::string version = readLine("/sys/module/" + driver + "/version");
+            const std::string version = posix::firstLine("/sys/module/" + driver + "/version");
             if (driver == "nvidia") {
                 drv.manufacturer = "NVIDIA";
                 drv.version = nvidiaWindowsStyleVersion(version);

@@ -1,6 +1,7 @@
 #include "platform/network_link.h"
 
 #include "platform/program_run.h"
+#include "text_file.h"
 
 #include <sys/stat.h>
 
@@ -11,14 +12,6 @@
 
 namespace platform {
 namespace {
-
-std::string firstLine(const std::string &file)
-{
-    std::ifstream in(file);
-    std::string line;
-    std::getline(in, line);
-    return line;
-}
 
 bool exists(const std::string &path)
 {
@@ -59,12 +52,12 @@ std::optional<NetworkLink> defaultNetworkLinkFrom(const std::string &procNetRout
     const std::string dir = sysClassNet + "/" + best;
     if (exists(dir + "/wireless") || exists(dir + "/phy80211"))
         link.kind = LinkKind::WiFi;
-    else if (firstLine(dir + "/type") == "1")
+    else if (posix::firstLine(dir + "/type") == "1")
         link.kind = LinkKind::Ethernet;
     else if (exists(dir))
         link.kind = LinkKind::Other;
     // Mbit/s; -1 or unreadable while the link is down or the driver does not say.
-    const std::string speed = firstLine(dir + "/speed");
+    const std::string speed = posix::firstLine(dir + "/speed");
     if (!speed.empty() && speed[0] != '-') {
         try {
             link.speedBitsPerSecond = std::stoull(speed) * 1000000ull;

@@ -1,19 +1,12 @@
 #include "platform/network_profile.h"
 
 #include "platform/program_run.h"
+#include "text_file.h"
 
 #include <sstream>
 
 namespace platform {
 namespace {
-
-std::string trim(std::string s)
-{
-    const char *ws = " \t\r\n";
-    s.erase(0, s.find_first_not_of(ws));
-    s.erase(s.find_last_not_of(ws) + 1);
-    return s;
-}
 
 // nmcli's terse form: fields split at ':', a ':' or '\' inside a field escaped with '\'.
 std::vector<std::string> terseFields(const std::string &line)
@@ -35,7 +28,7 @@ std::vector<std::string> terseFields(const std::string &line)
 
 NetworkCategory categoryOfZone(const std::string &zone)
 {
-    const std::string z = trim(zone);
+    const std::string z = posix::trim(zone);
     if (z == "public" || z == "external" || z == "dmz" || z == "block" || z == "drop")
         return NetworkCategory::Public;
     if (z == "home" || z == "work" || z == "internal" || z == "trusted")
@@ -49,7 +42,7 @@ std::vector<ConnectionProfile> profilesFromNmcli(const std::string &active,
     std::vector<ConnectionProfile> out;
     std::istringstream in(active);
     for (std::string line; std::getline(in, line);) {
-        if (trim(line).empty())
+        if (posix::trim(line).empty())
             continue;
         const auto fields = terseFields(line);
         if (fields.size() < 3 || fields[2].empty() || fields[2] == "lo")

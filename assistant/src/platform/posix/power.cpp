@@ -1,23 +1,13 @@
 #include "platform/power.h"
 
+#include "text_file.h"
+
 #include <dirent.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
 namespace platform {
-namespace {
-
-std::string readLine(const std::string& path)
-{
-    std::ifstream in(path);
-    std::string s;
-    std::getline(in, s);
-    return s;
-}
-
-} // namespace
 
 PowerStatus powerStatus()
 {
@@ -32,13 +22,13 @@ PowerStatus powerStatus()
         if (e->d_name[0] == '.')
             continue;
         const std::string base = root + e->d_name + "/";
-        const std::string type = readLine(base + "type");
+        const std::string type = posix::firstLine(base + "type");
         if (type == "Mains") {
             sawMains = true;
-            mainsOnline = mainsOnline || readLine(base + "online") == "1";
+            mainsOnline = mainsOnline || posix::firstLine(base + "online") == "1";
         } else if (type == "Battery") {
             status.hasBattery = true;
-            const std::string cap = readLine(base + "capacity");
+            const std::string cap = posix::firstLine(base + "capacity");
             if (!cap.empty())
                 status.batteryPercent = std::atoi(cap.c_str());
         }

@@ -1,11 +1,11 @@
 #include "platform/program_run.h"
 
-#include <fcntl.h>
+#include "child_output.h"
+
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -22,14 +22,9 @@ ProgramResult runProgram(const CommandSpec& spec, int timeoutMs)
 {
     ProgramResult result;
     int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) {
-        result.error = std::string("pipe: ") + std::strerror(errno);
-        return result;
-    }
     posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDERR_FILENO);
+    if (!posix::outputPipe(fds, actions, result.error))
+        return result;
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     // Its own process group, so a time-out ends whatever it started too.
@@ -54,7 +49,6 @@ ProgramResult runProgram(const CommandSpec& spec, int timeoutMs)
     result.started = true;
 
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    char block[4096];
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
@@ -68,21 +62,14 @@ ProgramResult runProgram(const CommandSpec& spec, int timeoutMs)
             continue;
         if (ready <= 0)
             continue;
-        const ssize_t n = read(fds[0], block, sizeof block);
-        if (n > 0)
-            result.output.append(block, static_cast<size_t>(n));
-        else if (n < 0 && errno == EINTR)
-            continue;
-        else
+        if (!posix::readSome(fds[0], result.output))
             break; // every writer has closed its end
     }
     close(fds[0]);
 
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    const int exitCode = posix::waitExitCode(pid);
     if (!result.timedOut)
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.exitCode = exitCode;
     return result;
 }
 

@@ -1,19 +1,12 @@
 #include "platform/system_facts.h"
 
 #include "steam_paths.h"
+#include "text_file.h"
 
 #include <fstream>
 
 namespace platform {
 namespace {
-
-std::string trim(std::string s)
-{
-    const char* ws = " \t\r\n";
-    s.erase(0, s.find_first_not_of(ws));
-    s.erase(s.find_last_not_of(ws) + 1);
-    return s;
-}
 
 std::string unquote(std::string s)
 {
@@ -27,7 +20,7 @@ std::string osName()
     std::ifstream osRelease("/etc/os-release");
     for (std::string line; std::getline(osRelease, line);) {
         if (line.rfind("PRETTY_NAME=", 0) == 0)
-            return unquote(trim(line.substr(12)));
+            return unquote(posix::trim(line.substr(12)));
     }
     return {};
 }
@@ -39,7 +32,7 @@ std::string processorName()
         if (line.rfind("model name", 0) == 0) {
             const auto colon = line.find(':');
             if (colon != std::string::npos)
-                return trim(line.substr(colon + 1));
+                return posix::trim(line.substr(colon + 1));
         }
     }
     return {};
@@ -50,7 +43,7 @@ std::string machineId()
     std::ifstream in("/etc/machine-id");
     std::string id;
     std::getline(in, id);
-    return trim(id);
+    return posix::trim(id);
 }
 
 const char* kSteamKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Valve\\Steam";

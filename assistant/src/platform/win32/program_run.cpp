@@ -1,5 +1,6 @@
 #include "platform/program_run.h"
 
+#include "child_output.h"
 #include "win32_text.h"
 
 #include <windows.h>
@@ -43,33 +44,52 @@ bool isFile(const std::wstring &path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// The program and its arguments as one command line, each quoted where it needs it.
+std::wstring commandLine(const CommandSpec &spec)
+{
+    std::wstring line = quoteArgument(win32::widen(spec.program));
+    for (const std::string &a : spec.arguments)
+        line += L" " + quoteArgument(win32::widen(a));
+    line.push_back(L'\0');
+    return line;
+}
+
+// Waits for the program within `timeoutMs` (its exit code, or the time-out, into `result`),
+// lets what it started have the rest of the time, then ends whatever of the job is left.
+void awaitJob(HANDLE process, HANDLE job, int timeoutMs, ProgramResult &result)
+{
+    const DWORD limit = static_cast<DWORD>(timeoutMs > 0 ? timeoutMs : 0);
+    const ULONGLONG deadline = GetTickCount64() + limit;
+    if (WaitForSingleObject(process, limit) != WAIT_OBJECT_0) {
+        result.timedOut = true;
+        TerminateJobObject(job, 1);
+        TerminateProcess(process, 1);
+        WaitForSingleObject(process, 5000);
+        return;
+    }
+    DWORD exitCode = 0;
+    if (GetExitCodeProcess(process, &exitCode))
+        result.exitCode = static_cast<int>(exitCode);
+    // What it started may still hold the pipe: it gets the rest of the time.
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info{};
+    while (GetTickCount64() < deadline
+           && QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &info, sizeof info, nullptr)
+           && info.ActiveProcesses > 0)
+        Sleep(20);
+    TerminateJobObject(job, 1);
+}
+
 } // namespace
 
 ProgramResult runProgram(const CommandSpec &spec, int timeoutMs)
 {
     ProgramResult result;
-    SECURITY_ATTRIBUTES sa{};
-    sa.nLength = sizeof sa;
-    sa.bInheritHandle = TRUE;
     HANDLE readEnd = nullptr, writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &sa, 0)) {
-        result.error = win32::errorText("CreatePipe", GetLastError());
+    if (!win32::outputPipe(readEnd, writeEnd, result.error))
         return result;
-    }
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
 
-    std::wstring line = quoteArgument(win32::widen(spec.program));
-    for (const std::string &a : spec.arguments)
-        line += L" " + quoteArgument(win32::widen(a));
-    line.push_back(L'\0');
-
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
-    si.wShowWindow = SW_HIDE;
-    si.hStdInput = nullptr;
-    si.hStdOutput = writeEnd;
-    si.hStdError = writeEnd;
+    std::wstring line = commandLine(spec);
+    STARTUPINFOW si = win32::hiddenChild(nullptr, writeEnd);
 
     // The job ends the program and whatever it started when the time is up.
     HANDLE job = CreateJobObjectW(nullptr, nullptr);
@@ -94,39 +114,13 @@ ProgramResult runProgram(const CommandSpec &spec, int timeoutMs)
     CloseHandle(writeEnd);
 
     std::string bytes;
-    std::thread reader([&bytes, readEnd] {
-        char block[4096];
-        DWORD n = 0;
-        while (ReadFile(readEnd, block, sizeof block, &n, nullptr) && n > 0)
-            bytes.append(block, n);
-    });
+    std::thread reader([&bytes, readEnd] { bytes = win32::readAll(readEnd); });
 
-    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs > 0 ? timeoutMs : 0);
-    if (WaitForSingleObject(pi.hProcess, static_cast<DWORD>(timeoutMs > 0 ? timeoutMs : 0)) != WAIT_OBJECT_0) {
-        result.timedOut = true;
-        TerminateJobObject(job, 1);
-        TerminateProcess(pi.hProcess, 1);
-        WaitForSingleObject(pi.hProcess, 5000);
-    } else {
-        DWORD exitCode = 0;
-        if (GetExitCodeProcess(pi.hProcess, &exitCode))
-            result.exitCode = static_cast<int>(exitCode);
-        // What it started may still hold the pipe: it gets the rest of the time.
-        const ULONGLONG now = GetTickCount64();
-        if (now < deadline) {
-            JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info{};
-            while (GetTickCount64() < deadline
-                   && QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &info, sizeof info, nullptr)
-                   && info.ActiveProcesses > 0)
-                Sleep(20);
-        }
-        TerminateJobObject(job, 1);
-    }
+    awaitJob(pi.hProcess, job, timeoutMs, result);
     // Every writer was in the job and is gone now, so the reader has ended its last read.
     reader.join();
     CloseHandle(readEnd);
-    const UINT consoleCodePage = GetConsoleOutputCP();
-    result.output = win32::utf8FromCodePage(bytes, consoleCodePage ? consoleCodePage : GetOEMCP());
+    result.output = win32::consoleOutputToUtf8(bytes);
 
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
