@@ -37,13 +37,16 @@ if(OSTREL_QT_MINGW_PREFIX)
   list(APPEND dll_dirs ${qt_bin})
 endif()
 list(REMOVE_DUPLICATES dll_dirs)
-string(REPLACE ";" "\\;" wine_path "${dll_dirs}")
+set(wine_path "${dll_dirs}")
 
 set(env "# Written by CMake (cmake/OstrelWine.cmake); read by scripts/wine-run.\n")
 string(APPEND env "export WINEPREFIX='${OSTREL_WINEPREFIX}'\n")
 string(APPEND env "export WINEDEBUG=\${WINEDEBUG:--all}\n")
 string(APPEND env "export WINEDLLOVERRIDES='mscoree,mshtml='\n")
 string(APPEND env "export WINEPATH='${wine_path}'\n")
+# Qt sends its messages (and QtTest its results) to the debugger when the
+# program has no console window, which is always so under Wine.
+string(APPEND env "export QT_FORCE_STDERR_LOGGING=1\n")
 if(OSTREL_QT_MINGW_PREFIX)
   ostrel_windows_path(qt_plugins ${OSTREL_QT_MINGW_PREFIX}/plugins)
   ostrel_windows_path(qt_qml ${OSTREL_QT_MINGW_PREFIX}/qml)

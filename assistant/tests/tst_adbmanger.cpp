@@ -14,10 +14,12 @@
 
 namespace {
 const QString kHeader = QStringLiteral("List of devices attached\r\n");
+// Programs end in ".exe" on Windows.
+const QString kExe = QStringLiteral(OSTREL_EXE_SUFFIX);
 
 QString fakeAdbBinary()
 {
-    return QStringLiteral(OSTREL_TOOLS_BIN_DIR "/fake-adb/fake-adb");
+    return QStringLiteral(OSTREL_TOOLS_BIN_DIR "/fake-adb/fake-adb" OSTREL_EXE_SUFFIX);
 }
 
 bool copyExecutable(const QString &from, const QString &to)
@@ -101,9 +103,11 @@ void TstAdbManger::init()
     m_bin = m_dir->filePath(QStringLiteral("bin"));
     m_noAdbBin = m_dir->filePath(QStringLiteral("noadb"));
     QVERIFY(QDir().mkpath(m_script));
-    QVERIFY(copyExecutable(fakeAdbBinary(), m_bin + QStringLiteral("/adb")));
+    QVERIFY(copyExecutable(fakeAdbBinary(), m_bin + QStringLiteral("/adb") + kExe));
     QVERIFY(QDir().mkpath(m_noAdbBin));
-    QVERIFY(QFile::link(QStringLiteral("/bin/sh"), m_noAdbBin + QStringLiteral("/sh")));
+    // The shell that runs adb's command lines, without adb (Windows finds cmd by itself).
+    if (kExe.isEmpty())
+        QVERIFY(QFile::link(QStringLiteral("/bin/sh"), m_noAdbBin + QStringLiteral("/sh")));
     // No process has this name, so no test takes another run's adb server
     // for its own or ends it.
     m_processName = QStringLiteral("ostreladb%1").arg(QCoreApplication::applicationPid());
@@ -154,14 +158,14 @@ std::unique_ptr<AdbManger> TstAdbManger::makeManager(const QString &path, bool w
     AdbManger::Options options;
     options.environment.insert(QStringLiteral("PATH"), path);
     options.environment.insert(QStringLiteral("FAKE_ADB_DIR"), m_script);
-    options.adbProcessName = m_processName;
+    options.adbProcessName = m_processName + kExe;
     options.watchDevices = watch;
     return std::make_unique<AdbManger>(options);
 }
 
 std::unique_ptr<AdbManger> TstAdbManger::readyManager()
 {
-    auto manager = makeManager(m_bin + QStringLiteral(":/usr/bin:/bin"));
+    auto manager = makeManager(m_bin + (kExe.isEmpty() ? QStringLiteral(":/usr/bin:/bin") : QString()));
     [&] {
         QCOMPARE(manager->mode(), int(AdbManger::PathAdb));
         QCOMPARE(manager->state(), int(AdbManger::ProbingPathAdb));
@@ -184,7 +188,7 @@ void TstAdbManger::pollAndSettle(AdbManger &manager)
 
 QString TstAdbManger::startServerProcess(QProcess &process)
 {
-    const QString path = m_dir->filePath(QStringLiteral("server/") + m_processName);
+    const QString path = m_dir->filePath(QStringLiteral("server/") + m_processName + kExe);
     if (!copyExecutable(fakeAdbBinary(), path))
         return QString();
     QFile stay(m_script + QStringLiteral("/server.stay"));
@@ -555,7 +559,7 @@ void TstAdbManger::queryThatNeverAnswersIsFreed()
 void TstAdbManger::folderAdbAfterSilentProbe()
 {
     // No adb on PATH: the probe prints nothing on standard output.
-    QVERIFY(copyExecutable(fakeAdbBinary(), m_dir->filePath(QStringLiteral("app/ADB/adb"))));
+    QVERIFY(copyExecutable(fakeAdbBinary(), m_dir->filePath(QStringLiteral("app/ADB/adb") + kExe)));
     QVERIFY(QDir::setCurrent(m_dir->filePath(QStringLiteral("app"))));
     answer(QStringLiteral("devices"), (kHeader + QStringLiteral("ABC123\tdevice\r\n\r\n")).toLatin1());
     auto manager = makeManager(m_noAdbBin);
@@ -569,7 +573,7 @@ void TstAdbManger::folderAdbAfterSilentProbe()
     QSignalSpy spy(manager.get(), &AdbManger::deviceConnect);
     manager->pollDevices();                       // the first poll after the wait switches
     QCOMPARE(manager->mode(), int(AdbManger::FolderAdb));
-    QCOMPARE(manager->adbPath(), QDir::currentPath() + QStringLiteral("/ADB/adb"));
+    QCOMPARE(manager->adbPath(), QDir::currentPath() + QStringLiteral("/ADB/adb") + kExe);
     QCOMPARE(manager->state(), int(AdbManger::QueryingDevices));
     QVERIFY(spy.wait(5000));
     QCOMPARE(spy.at(0).at(1).toString(), QStringLiteral("ABC123"));
@@ -618,7 +622,7 @@ void TstAdbManger::commandLinesPerMode()
 
     // A path with a blank: the command stays as it is (the working
     // directory holds the adb).
-    const QString spaced = m_dir->filePath(QStringLiteral("my app/srv/")) + m_processName;
+    const QString spaced = m_dir->filePath(QStringLiteral("my app/srv/")) + m_processName + kExe;
     QVERIFY(copyExecutable(fakeAdbBinary(), spaced));
     QProcess spacedServer;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -663,7 +667,7 @@ void TstAdbManger::realAdbWithoutDevice()
 
     AdbManger::Options options;
     options.environment.insert(QStringLiteral("ANDROID_ADB_SERVER_PORT"), m_realAdbPort);
-    options.adbProcessName = m_processName;
+    options.adbProcessName = m_processName + kExe;
     options.watchDevices = false;
     auto manager = std::make_unique<AdbManger>(options);
     QCOMPARE(manager->mode(), int(AdbManger::PathAdb));
