@@ -171,7 +171,9 @@ Child startChild(const std::string& program, const std::string&)
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &si, &pi))
+    // No console window: SteamVR's drivers run inside its server, unseen.
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr,
+                        nullptr, &si, &pi))
         return nullptr;
     AssignProcessToJobObject(job, pi.hProcess);
     ResumeThread(pi.hThread);
