@@ -45,6 +45,8 @@ public:
     {
         m_clock.start();
         QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
+        // Precise: Windows rounds a coarse 10 ms timer up to its tick of 15 ms or more.
+        m_timer.setTimerType(Qt::PreciseTimer);
         m_timer.start(10);
     }
 

@@ -46,6 +46,7 @@ void TestNerevManagerQuality::qualityChangeStopsWritesAndStartsLater()
     int pollsBeforeGone = 0;
     QTimer counter;
     connect(&counter, &QTimer::timeout, [&] { pollsBeforeGone += steps.seen("SteamVR gone") ? 0 : 1; });
+    counter.setTimerType(Qt::PreciseTimer);
     counter.start(10);
 
     nerev->setEffects(0, 0, 0, true, false, false, false);

@@ -330,7 +330,9 @@ void TestSystemInfo::processOperations()
     QCOMPARE(SystemInfo::killProcessesByName({"nothing-like-this.exe", name + ".exe"}), 2);
     QVERIFY(a->waitForFinished(5000));
     QVERIFY(b->waitForFinished(5000));
-    QCOMPARE(a->exitStatus(), QProcess::CrashExit);
+#ifndef Q_OS_WIN
+    QCOMPARE(a->exitStatus(), QProcess::CrashExit); // (taskkill's exit code is not settled)
+#endif
     QTRY_VERIFY_WITH_TIMEOUT(!SystemInfo::isProcessRunning(name + ".exe"), 5000);
 }
 

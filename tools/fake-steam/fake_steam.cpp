@@ -327,7 +327,8 @@ void appendToLog(const std::string& line)
     const std::string log = env("OSTREL_FAKE_STEAM_LOG");
     if (log.empty())
         return;
-    if (FILE* f = openFile(log, "a")) {
+    // Binary: the lines end in "\n" on Windows too.
+    if (FILE* f = openFile(log, "ab")) {
         std::fputs((line + "\n").c_str(), f);
         std::fclose(f);
     }
