@@ -136,10 +136,13 @@ void TestNerevManagerModes::switchRestartsSteamVrAndEndsAdb()
 
     QTRY_VERIFY_WITH_TIMEOUT(steps.seen("start"), 15000);
     QVERIFY(steps.at("stop") <= steps.at("SteamVR gone"));
-    QVERIFY2(steps.at("rewrite") - steps.at("SteamVR gone") >= m_world.timing.rewritePauseMs - 50,
-             qPrintable(QString::number(steps.at("rewrite") - steps.at("SteamVR gone"))));
-    QVERIFY2(steps.at("start") - steps.at("rewrite") >= m_world.timing.restartDelayMs - 50,
-             qPrintable(QString::number(steps.at("start") - steps.at("rewrite"))));
+    QVERIFY(steps.at("SteamVR gone") <= steps.at("rewrite") && steps.at("rewrite") <= steps.at("start"));
+    if (Milestones::pausesMeasurable()) {
+        QVERIFY2(steps.at("rewrite") - steps.at("SteamVR gone") >= m_world.timing.rewritePauseMs - 50,
+                 qPrintable(QString::number(steps.at("rewrite") - steps.at("SteamVR gone"))));
+        QVERIFY2(steps.at("start") - steps.at("rewrite") >= m_world.timing.restartDelayMs - 50,
+                 qPrintable(QString::number(steps.at("start") - steps.at("rewrite"))));
+    }
     QCOMPARE(wiredChange.count(), 1);
     QVERIFY(!nerev->wired());
     QCOMPARE(m_world.settingsFile().value("wiredOrWireless").toInt(), 2);

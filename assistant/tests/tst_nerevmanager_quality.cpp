@@ -58,13 +58,19 @@ void TestNerevManagerQuality::qualityChangeStopsWritesAndStartsLater()
     // Stop first; SteamVR gone; the pause; the settings and the session file;
     // SteamVR again after the restart delay.
     QVERIFY(steps.at("stop") <= steps.at("SteamVR gone"));
-    QVERIFY2(steps.at("saved") - steps.at("SteamVR gone") >= m_world.timing.rewritePauseMs - 50,
-             qPrintable(QString::number(steps.at("saved") - steps.at("SteamVR gone"))));
+    QVERIFY(steps.at("SteamVR gone") <= steps.at("saved"));
     QVERIFY(steps.at("saved") <= steps.at("session"));
-    QVERIFY2(steps.at("start") - steps.at("session") >= m_world.timing.restartDelayMs - 50,
-             qPrintable(QString::number(steps.at("start") - steps.at("session"))));
-    // The event loop ran while SteamVR took its time to end.
-    QVERIFY2(pollsBeforeGone >= 30, qPrintable(QString::number(pollsBeforeGone)));
+    QVERIFY(steps.at("session") <= steps.at("start"));
+    if (Milestones::pausesMeasurable()) {
+        QVERIFY2(steps.at("saved") - steps.at("SteamVR gone") >= m_world.timing.rewritePauseMs - 50,
+                 qPrintable(QString::number(steps.at("saved") - steps.at("SteamVR gone"))));
+        QVERIFY2(steps.at("start") - steps.at("session") >= m_world.timing.restartDelayMs - 50,
+                 qPrintable(QString::number(steps.at("start") - steps.at("session"))));
+        // The event loop ran while SteamVR took its time to end.
+        QVERIFY2(pollsBeforeGone >= 30, qPrintable(QString::number(pollsBeforeGone)));
+    } else {
+        QVERIFY2(pollsBeforeGone >= 5, qPrintable(QString::number(pollsBeforeGone)));
+    }
 
     const QJsonObject kz = section("KZ");
     QCOMPARE(kz.value("definitionIndex").toInt(), 0);
