@@ -158,6 +158,13 @@ void TestSteamManager::initTestCase()
 
 void TestSteamManager::init()
 {
+    // A block of its own for every test: on Windows a SteamVR that an earlier test asked
+    // for can start late (the URL goes through explorer), and its server's signal must
+    // not reach this test.
+    static int testNumber = 0;
+    ++testNumber;
+    qputenv("OSTREL_SHARED_BLOCK", QStringLiteral("ostrel_test_steam_%1_%2").arg(m_suffix).arg(testNumber).toUtf8());
+    qputenv("OSTREL_SHARED_MUTEX", QStringLiteral("ostrel_test_steam_mutex_%1_%2").arg(m_suffix).arg(testNumber).toUtf8());
     writeVrpath({});
     QFile::remove(m_log);
     QFile::remove(m_vrBin + "/shutdown.flag");
