@@ -14,7 +14,7 @@ export CMAKE_CXX_COMPILER_LAUNCHER ?= ccache
 LAUNCHER_FLAGS := -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 endif
 
-.PHONY: all bootstrap build run test windows asan tsan fuzz bench soak clean
+.PHONY: all bootstrap build run run-windows test windows asan tsan fuzz bench soak clean
 
 all: build
 
@@ -34,11 +34,24 @@ test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300 \
 		$(if $(CTEST_EXCLUDE),--exclude-regex '$(CTEST_EXCLUDE)')
 
+# DEMO_PLATFORM=windows: the Windows build under Wine (as `make run-windows`).
+DEMO_PLATFORM ?= linux
+ifeq ($(DEMO_PLATFORM),windows)
+run: run-windows
+else
 run: build
 	@scripts/run-demo $(BUILD)
+endif
 
+# The Windows leg: everything cross-built with mingw-w64 and Qt for mingw, the
+# shipping folder build-win/shipping, every test under Wine (scripts/windows-leg).
 windows: bootstrap
 	@scripts/windows-leg
+
+# The Windows program in the Windows demo world under Wine (scripts/run-demo-windows).
+run-windows: bootstrap
+	@scripts/windows-leg --build-only
+	@scripts/run-demo-windows
 
 # Run-time options of the sanitized suites. The suppression files list only
 # third-party libraries and frames, each with its reason.

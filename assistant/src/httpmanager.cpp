@@ -181,20 +181,22 @@ void HttpManager::handleBatchAnswer(QNetworkReply* reply, const QJsonArray& sent
 
 void HttpManager::uploadFeedback(QString filePath, QString fileName)
 {
-    auto* file = new QFile(filePath);
-    if (!file->open(QIODevice::ReadOnly)) {
-        qWarning().noquote() << "feedback file cannot be read: " + filePath + ": " + file->errorString();
-        delete file;
+    // Read whole and closed at once: on Windows a file held open for the upload
+    // could not be replaced by the next feedback, which would then be lost.
+    QFile file(filePath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qWarning().noquote() << "feedback file cannot be read: " + filePath + ": " + file.errorString();
         return;
     }
+    const QByteArray contents = file.readAll();
+    file.close();
 
     auto* multiPart = new QHttpMultiPart(QHttpMultiPart::FormDataType);
-    file->setParent(multiPart);
 
     QHttpPart filePart;
     filePart.setHeader(QNetworkRequest::ContentDispositionHeader, QVariant("form-data;name=\"file\";filename=\".json\""));
     filePart.setHeader(QNetworkRequest::ContentTypeHeader, QVariant("multipart/form-data;"));
-    filePart.setBodyDevice(file);
+    filePart.setBody(contents);
     multiPart->append(filePart);
 
     QHttpPart namePart;

@@ -2,6 +2,7 @@
 // Test helper: runs tools/cloud-server as a real process on a port the OS
 // picks, and reads back what it stored. Shared by the cloud tests.
 
+#include "hostprocess.h"
 #include "logcapture.h"
 
 #include <QDir>
@@ -42,23 +43,11 @@ public:
         QStringList arguments{"--root", rootPath(), "--store", storePath(), "--watch-stdin"};
         arguments << extraArguments;
         // The system interpreter starts fastest; any python3 on PATH will do.
-        QString python = QStandardPaths::findExecutable("python3", {"/usr/bin"});
-        if (python.isEmpty())
-            python = QStandardPaths::findExecutable("python3");
-        if (python.isEmpty())
+        if (!m_process.start("python3", QStringList{script} + arguments, {"/usr/bin"}))
             return false;
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(python, QStringList{script} + arguments);
-        if (!m_process.waitForStarted(5000))
-            return false;
-        QByteArray line;
-        while (!line.contains('\n')) {
-            if (!m_process.waitForReadyRead(5000))
-                return false;
-            line += m_process.readAllStandardOutput();
-        }
         // "listening on http://127.0.0.1:PORT"
         const QByteArray prefix("listening on ");
+        const QByteArray line = m_process.waitForLine(prefix, 10000);
         const int at = line.indexOf(prefix);
         if (at < 0)
             return false;
@@ -66,16 +55,7 @@ public:
         return true;
     }
 
-    void stop()
-    {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.closeWriteChannel();
-        if (!m_process.waitForFinished(3000)) {
-            m_process.kill();
-            m_process.waitForFinished(3000);
-        }
-    }
+    void stop() { m_process.stop(); }
 
     QString baseUrl() const { return m_baseUrl; }
     QString rootPath() const { return m_dir.path() + "/root"; }
@@ -168,7 +148,7 @@ private:
     }
 
     QTemporaryDir m_dir;
-    QProcess m_process;
+    HostProcess m_process;
     QString m_baseUrl;
     QJsonObject m_rules;
 };

@@ -2,8 +2,8 @@
 // The streaming controller's test world, shared by the tst_nerevmanager_*
 // programs and the stall benchmark. Everything the controller drives is real and new for every test:
 // a settings store in a fresh folder, a SteamManager watching this process's
-// fake Steam and SteamVR (copies of tools/fake-steam in a temporary HOME,
-// named with the process id), a control server on a free loopback port with
+// fake Steam and SteamVR (copies of tools/fake-steam where the system's
+// assistant looks for them, FakeSteamInstall, named with the process id), a control server on a free loopback port with
 // tools/streamer-sim as its peer, a SystemInfo, an HttpManager sending to
 // tools/cloud-server, and an AdbManger running tools/fake-adb. Only the power
 // supply and the audio device are played, since a test cannot unplug them.
@@ -44,6 +44,8 @@ public:
     {
         m_clock.start();
         QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
+        // Precise: Windows rounds a coarse 10 ms timer up to its tick of 15 ms or more.
+        m_timer.setTimerType(Qt::PreciseTimer);
         m_timer.start(10);
     }
 
@@ -52,6 +54,13 @@ public:
         m_conditions.append({ name, std::move(condition) });
         poll();
     }
+
+    // Whether the pauses between milestones can be judged here. Under Wine each poll
+    // lists the processes through Wine's server, which takes longer than the 10 ms
+    // step, and the controller's synchronous adb and process calls hold the thread
+    // longer too, so a milestone is seen up to a second late. The pacing is the same
+    // code on every platform and is judged natively; the order is judged everywhere.
+    static bool pausesMeasurable() { return !FakeSteamInstall::windows(); }
 
     // Milliseconds since the watch began, or -1 when not seen yet.
     qint64 at(const QString &name) const { return m_seen.value(name, -1); }
@@ -84,39 +93,36 @@ public:
         if (!m_root.isValid() || !QFileInfo::exists(fakeSteamBinary()))
             return false;
         m_suffix = QString::number(QCoreApplication::applicationPid());
-        m_home = m_root.path() + "/home";
-        m_steamDir = m_home + "/.local/share/Steam";
-        m_vrBin = m_steamDir + "/steamapps/common/SteamVR/bin/linux64";
+        if (!m_install.create(m_root.path(), m_suffix))
+            return false;
+        m_home = m_install.home;
+        m_steamDir = m_install.steamDir;
+        m_vrBin = m_install.vrBin;
+        m_client = m_install.client;
         m_steamLog = m_root.path() + "/fake-steam.log";
-        QDir().mkpath(m_home);
-        if (installFake(m_steamDir, "steam.sh").isEmpty()
-            || (m_client = installFake(m_steamDir + "/ubuntu12_32", "steam" + m_suffix)).isEmpty()
-            || installFake(m_vrBin, "vrstartup").isEmpty() || installFake(m_vrBin, "vrserver" + m_suffix).isEmpty()
-            || installFake(m_vrBin, "vrmonitor" + m_suffix).isEmpty()
-            || installFake(m_root.path() + "/bin", "steam").isEmpty()
-            || (m_adbServer = installFake(m_root.path() + "/adbserver", "adb" + m_suffix)).isEmpty())
+        if ((m_adbServer = installFake(m_root.path() + "/adbserver", FakeSteamInstall::exe("adb" + m_suffix))).isEmpty())
             return false;
         m_adbScript = m_root.path() + "/adb-script";
         m_adbBin = m_root.path() + "/adb-bin";
         QDir().mkpath(m_adbScript);
         QDir().mkpath(m_adbBin);
-        const QString adb = m_adbBin + "/adb";
-        if (!QFile::copy(QStringLiteral(OSTREL_TOOLS_BIN_DIR "/fake-adb/fake-adb"), adb)
+        const QString adb = m_adbBin + "/" + FakeSteamInstall::exe("adb");
+        if (!QFile::copy(QStringLiteral(OSTREL_TOOLS_BIN_DIR "/fake-adb/fake-adb" OSTREL_EXE_SUFFIX), adb)
             || !QFile::setPermissions(adb, QFileDevice::ReadOwner | QFileDevice::ExeOwner))
             return false;
         if (!m_cloud.start())
             return false;
 
-        qputenv("HOME", m_home.toUtf8());
+        m_install.activate();
         qputenv("OSTREL_USER_DIR", (m_root.path() + "/process-user").toUtf8());
         qputenv("OSTREL_SHARED_BLOCK", ("ostrel_test_ctl_" + m_suffix).toUtf8());
         qputenv("OSTREL_SHARED_MUTEX", ("ostrel_test_ctl_mutex_" + m_suffix).toUtf8());
         qputenv("OSTREL_FAKE_STEAM_LOG", m_steamLog.toUtf8());
-        qputenv("OSTREL_FAKE_STEAM_CLIENT", ("steam" + m_suffix).toUtf8());
+        qputenv("OSTREL_FAKE_STEAM_CLIENT", FakeSteamInstall::exe("steam" + m_suffix).toUtf8());
         qputenv("OSTREL_FAKE_STEAMVR_BIN", m_vrBin.toUtf8());
         qputenv("OSTREL_FAKE_SIGNAL_AFTER_MS", "200");
         qputenv("OSTREL_CLOUD_URL", m_cloud.baseUrl().toUtf8());
-        qputenv("PATH", (m_root.path() + "/bin:").toUtf8() + qgetenv("PATH"));
+        qputenv("PATH", (m_install.pathEntry() + QDir::listSeparator()).toUtf8() + qgetenv("PATH"));
         m_oldCurrent = QDir::currentPath();
         return true;
     }
@@ -167,9 +173,11 @@ public:
         });
         http = std::make_unique<HttpManager>();
         AdbManger::Options adbOptions;
-        adbOptions.environment.insert("PATH", m_adbBin + ":/usr/bin:/bin");
+        // The fake adb first; then what runs the adb command lines (sh, or cmd in system32).
+        adbOptions.environment.insert("PATH", m_adbBin + QDir::listSeparator()
+                                                  + (FakeSteamInstall::windows() ? qEnvironmentVariable("PATH") : "/usr/bin:/bin"));
         adbOptions.environment.insert("FAKE_ADB_DIR", m_adbScript);
-        adbOptions.adbProcessName = "adb" + m_suffix;
+        adbOptions.adbProcessName = FakeSteamInstall::exe("adb" + m_suffix);
         adbOptions.watchDevices = false;
         adb = std::make_unique<AdbManger>(adbOptions);
     }
@@ -193,7 +201,7 @@ public:
         killFakes();
         settings.reset();
         streamingPorts.clear();
-        QFile::rename(m_steamDir + "/steam.sh.hidden", m_steamDir + "/steam.sh");
+        QFile::rename(launcher() + ".hidden", launcher());
         QDir::setCurrent(m_oldCurrent);
     }
 
@@ -321,7 +329,7 @@ public:
     }
 
     // Steam cannot be started: its launcher is gone (until the test ends).
-    void hideSteamLauncher() const { QFile::rename(m_steamDir + "/steam.sh", m_steamDir + "/steam.sh.hidden"); }
+    void hideSteamLauncher() const { QFile::rename(launcher(), launcher() + ".hidden"); }
 
     // One more SteamVR server, which takes `lingerMs` to end once SteamVR's
     // shutdown tool has run: a stop that lasts.
@@ -332,11 +340,12 @@ public:
 
     bool anySteamVrProcess() const
     {
-        return SystemInfo::isProcessRunning("vrmonitor" + m_suffix) || SystemInfo::isProcessRunning("vrserver" + m_suffix);
+        return SystemInfo::isProcessRunning("vrmonitor" + m_suffix + ".exe")
+            || SystemInfo::isProcessRunning("vrserver" + m_suffix + ".exe");
     }
 
-    bool steamRunning() const { return SystemInfo::isProcessRunning("steam" + m_suffix); }
-    bool steamVrRunning() const { return SystemInfo::isProcessRunning("vrmonitor" + m_suffix); }
+    bool steamRunning() const { return SystemInfo::isProcessRunning("steam" + m_suffix + ".exe"); }
+    bool steamVrRunning() const { return SystemInfo::isProcessRunning("vrmonitor" + m_suffix + ".exe"); }
 
     // SteamVR's stop leaves this flag; the next SteamVR would end at once.
     void allowSteamVrAgain() const { QFile::remove(m_vrBin + "/shutdown.flag"); }
@@ -351,8 +360,8 @@ public:
         return QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts);
     }
 
-    int steamVrLaunches() const { return steamLog().count("steam steam://rungameid/250820"); }
-    int steamLaunches() const { return steamLog().count("steam.sh -silent"); }
+    int steamVrLaunches() const { return steamLog().count(FakeSteamInstall::urlLine("steam://rungameid/250820")); }
+    int steamLaunches() const { return steamLog().count(FakeSteamInstall::launchLine()); }
 
     QJsonArray externalDrivers() const
     {
@@ -361,7 +370,7 @@ public:
 
     // A process named as the adb server of this test.
     QProcess *startAdbServer() { return m_fakes->start(m_adbServer, { "--lifetime-ms", "60000" }); }
-    bool adbServerRunning() const { return SystemInfo::isProcessRunning("adb" + m_suffix); }
+    bool adbServerRunning() const { return SystemInfo::isProcessRunning("adb" + m_suffix + ".exe"); }
 
     // ---- Streamer, adb, power, audio, cloud
 
@@ -373,7 +382,7 @@ public:
         m_streamer = std::make_unique<QProcess>();
         m_streamer->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_streamer->setStandardOutputFile(QProcess::nullDevice());
-        m_streamer->start(QStringLiteral(OSTREL_TOOLS_BIN_DIR "/streamer-sim/streamer-sim"),
+        m_streamer->start(QStringLiteral(OSTREL_TOOLS_BIN_DIR "/streamer-sim/streamer-sim" OSTREL_EXE_SUFFIX),
                           QStringList { "--port", QString::number(controlPort), "--no-shared-block", "--log",
                                         m_streamerLog, "--reconnect-ms", "100" }
                               + args);
@@ -475,6 +484,8 @@ public:
     std::unique_ptr<NerevManager> controller;
 
 private:
+    QString launcher() const { return m_steamDir + (FakeSteamInstall::windows() ? "/steam.exe" : "/steam.sh"); }
+
     QString vrpathFile() const
     {
         return QString::fromStdString(platform::openvrPathRegistryFile(m_home.toStdString()));
@@ -496,8 +507,8 @@ private:
         flag.close();
         // Again until none is left: a Steam start under way may still bring one.
         const bool gone = QTest::qWaitFor([this] {
-            return SystemInfo::killProcessesByName({ "steam" + m_suffix, "vrserver" + m_suffix, "vrmonitor" + m_suffix,
-                                                     "adb" + m_suffix })
+            return SystemInfo::killProcessesByName({ "steam" + m_suffix + ".exe", "vrserver" + m_suffix + ".exe",
+                                                     "vrmonitor" + m_suffix + ".exe", "adb" + m_suffix + ".exe" })
                 == 0
                 && !steamRunning() && !anySteamVrProcess();
         }, 5000);
@@ -507,6 +518,7 @@ private:
     }
 
     QTemporaryDir m_root;
+    FakeSteamInstall m_install;
     QString m_suffix, m_home, m_steamDir, m_vrBin, m_client, m_steamLog, m_adbScript, m_adbBin, m_adbServer;
     QString m_userDir, m_workDir, m_oldCurrent, m_streamerLog;
     int m_testNumber = 0;

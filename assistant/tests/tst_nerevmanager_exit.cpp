@@ -114,7 +114,7 @@ void TestNerevManagerExit::sigtermRunsTheExitSequence()
     m_streamerLog = m_root.path() + "/streamer.log";
     m_streamer.setProcessEnvironment(env);
     m_streamer.setStandardOutputFile(QProcess::nullDevice());
-    m_streamer.start(QStringLiteral(OSTREL_TOOLS_BIN_DIR "/streamer-sim/streamer-sim"),
+    m_streamer.start(QStringLiteral(OSTREL_TOOLS_BIN_DIR "/streamer-sim/streamer-sim" OSTREL_EXE_SUFFIX),
                      { "--port", QString::number(port), "--headset", "Gamma;192.168.0.9;false", "--link-delay-ms",
                        "100", "--no-shared-block", "--reconnect-ms", "100", "--log", m_streamerLog });
     QVERIFY(m_streamer.waitForStarted(5000));

@@ -135,10 +135,13 @@ void TestNerevManagerModes::switchRestartsSteamVrAndEndsAdb()
 
     QTRY_VERIFY_WITH_TIMEOUT(steps.seen("start"), 15000);
     QVERIFY(steps.at("stop") <= steps.at("SteamVR gone"));
-    QVERIFY2(steps.at("rewrite") - steps.at("SteamVR gone") >= m_world.timing.rewritePauseMs - 50,
-             qPrintable(QString::number(steps.at("rewrite") - steps.at("SteamVR gone"))));
-    QVERIFY2(steps.at("start") - steps.at("rewrite") >= m_world.timing.restartDelayMs - 50,
-             qPrintable(QString::number(steps.at("start") - steps.at("rewrite"))));
+    QVERIFY(steps.at("SteamVR gone") <= steps.at("rewrite") && steps.at("rewrite") <= steps.at("start"));
+    if (Milestones::pausesMeasurable()) {
+        QVERIFY2(steps.at("rewrite") - steps.at("SteamVR gone") >= m_world.timing.rewritePauseMs - 50,
+                 qPrintable(QString::number(steps.at("rewrite") - steps.at("SteamVR gone"))));
+        QVERIFY2(steps.at("start") - steps.at("rewrite") >= m_world.timing.restartDelayMs - 50,
+                 qPrintable(QString::number(steps.at("start") - steps.at("rewrite"))));
+    }
     QCOMPARE(wiredChange.count(), 1);
     QVERIFY(!nerev->wired());
     QCOMPARE(m_world.settingsFile().value("wiredOrWireless").toInt(), 2);
@@ -220,7 +223,7 @@ void TestNerevManagerModes::qualityChangeAndSwitchTakeTurns()
     QVERIFY(steps.at("quality written") <= steps.at("switch begins"));
     QVERIFY(steps.at("switch begins") <= steps.at("mode written"));
     QVERIFY(nerev->wired());
-    QCOMPARE(m_world.steamLog().count("vrstartup -shutdown"), 1);
+    QCOMPARE(m_world.steamLog().count(FakeSteamInstall::shutdownLine()), 1);
     // Each restart starts SteamVR once more.
     QTRY_COMPARE_WITH_TIMEOUT(m_world.steamVrLaunches(), 3, 10000);
 }

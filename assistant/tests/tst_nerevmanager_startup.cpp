@@ -98,13 +98,13 @@ void TestNerevManagerStartup::storedModeIsAppliedDuringConstruction()
     // SteamVR of the earlier session was stopped first, then the session file
     // written with the stored quality (90 Hz by default), then SteamVR started.
     // (Read from Steam's log: the new SteamVR start removes the shutdown flag.)
-    QVERIFY(m_world.steamLog().contains("vrstartup -shutdown"));
+    QVERIFY(m_world.steamLog().contains(FakeSteamInstall::shutdownLine()));
     QCOMPARE(m_world.sessionFps(), 90);
     QCOMPARE(m_world.sessionFile().value("openvr_config").toObject().value("refresh_rate").toInt(), 90);
     QTRY_COMPARE(m_world.steamVrLaunches(), 1);
     const QStringList log = m_world.steamLog();
-    QVERIFY(log.indexOf("vrstartup -shutdown") >= 0);
-    QVERIFY(log.indexOf("vrstartup -shutdown") < log.indexOf("steam steam://rungameid/250820"));
+    QVERIFY(log.indexOf(FakeSteamInstall::shutdownLine()) >= 0);
+    QVERIFY(log.indexOf(FakeSteamInstall::shutdownLine()) < log.indexOf(FakeSteamInstall::urlLine("steam://rungameid/250820")));
     QCOMPARE(m_world.settingsFile().value("wiredOrWireless").toInt(), 2);
 
     // The periodic refresh runs and asks the streamer for its headsets.
@@ -298,6 +298,8 @@ void TestNerevManagerStartup::portUsersOfOtherProgramsAreShown()
         ports << process->readLine().trimmed().toInt();
         QVERIFY(ports.last() > 0);
     }
+    if (!tcpTableNamesOwners())
+        QSKIP("this system's TCP table names no owning processes (Wine's GetTcpTable2 is partial)");
     m_world.streamingPorts = ports;
     NerevManager *nerev = m_world.makeController();
     QSignalSpy shown(nerev, &NerevManager::showUseProtPage);

@@ -17,6 +17,16 @@
 namespace {
 const QString kTablePath = "/nerevresource/pc_compare.json";
 const QString kVersionPath = "/vrmcsys/appstore/getVozeVerInfo";
+
+// The installer the cloud offers in these tests: a script that notes that it ran (a
+// batch file on Windows).
+#ifdef Q_OS_WIN
+#define SETUP_NAME "OSTREL_Setup_1.1.17.cmd"
+const QByteArray kInstallerRan("started\r\n");
+#else
+#define SETUP_NAME "OSTREL_Setup_1.1.17.sh"
+const QByteArray kInstallerRan("started\n");
+#endif
 const QByteArray kTable = R"({"graphics":{"high":["RTX 4090","RTX4080"],"mid":["GTX 1660"],"low":["GT 710"]},"cpu":{"mid":["i7-9700"],"low":["i3-"]}})";
 } // namespace
 
@@ -44,10 +54,19 @@ private slots:
         QVERIFY(m_server->start());
         qputenv("OSTREL_CLOUD_URL", m_server->baseUrl().toUtf8());
         m_server->serveFile("pc_compare.json", kTable);
+#ifdef Q_OS_WIN
+        m_installer = "@echo started>>\"" + QDir::toNativeSeparators(m_work->filePath("installer-ran")).toUtf8() + "\"\r\n";
+        // Large enough to arrive in several pieces.
+        for (int i = 0; i < 640; ++i)
+            m_installer += "rem " + QByteArray(100, 'x') + "\r\n";
+#else
         m_installer = "#!/bin/sh\necho started >> '" + m_work->filePath("installer-ran").toUtf8() + "'\n";
         // Large enough to arrive in several pieces.
         m_installer += "# " + QByteArray(64 * 1024, 'x') + "\n";
-        m_server->serveFile("download/OSTREL_Setup_1.1.17.sh", m_installer);
+#endif
+        // Downloads of an earlier test (Windows keeps them in the user's folder).
+        QDir(downloadFolder()).removeRecursively();
+        m_server->serveFile("download/" SETUP_NAME, m_installer);
     }
 
     void cleanup()
@@ -180,8 +199,8 @@ private slots:
 
     void newerVersionIsDownloadedWithProgress()
     {
-        offerVersion("1.1.17", m_server->baseUrl() + "/download/OSTREL_Setup_1.1.17.sh", "修复连接/n提升画质", 1);
-        m_server->setRule("/download/OSTREL_Setup_1.1.17.sh", {{"mode", "slow"}, {"chunks", 8}, {"delayMs", 30}});
+        offerVersion("1.1.17", m_server->baseUrl() + "/download/" SETUP_NAME, "修复连接/n提升画质", 1);
+        m_server->setRule("/download/" SETUP_NAME, {{"mode", "slow"}, {"chunks", 8}, {"delayMs", 30}});
 
         NerevUpdate update;
         QSignalSpy progress(&update, &NerevUpdate::processStatus);
@@ -203,7 +222,7 @@ private slots:
         QCOMPARE(offered.at(0).at(0).toString(), QString("修复连接<br>提升画质"));
         QCOMPARE(offered.at(0).at(1).toBool(), true);
 
-        const QString installer = downloadFolder() + "OSTREL_Setup_1.1.17.sh";
+        const QString installer = downloadFolder() + SETUP_NAME;
         QCOMPARE(readFile(installer), m_installer);
         QCOMPARE(QDir(downloadFolder()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 
@@ -212,12 +231,12 @@ private slots:
         QTRY_VERIFY(QFile::exists("installer-ran"));
         QVERIFY(!update.setup());
         QTest::qWait(200);
-        QCOMPARE(readFile("installer-ran"), QByteArray("started\n"));
+        QCOMPARE(readFile("installer-ran"), kInstallerRan);
     }
 
     void notForcedUpdate()
     {
-        offerVersion("1.1.16.421", m_server->baseUrl() + "/download/OSTREL_Setup_1.1.17.sh", "one line", 0);
+        offerVersion("1.1.16.421", m_server->baseUrl() + "/download/" SETUP_NAME, "one line", 0);
         NerevUpdate update;
         QSignalSpy offered(&update, &NerevUpdate::updateSignal);
         QTRY_COMPARE(offered.count(), 1);
@@ -237,7 +256,7 @@ private slots:
     void olderOrEqualVersionsChangeNothing()
     {
         QFETCH(QString, offered);
-        offerVersion(offered, m_server->baseUrl() + "/download/OSTREL_Setup_1.1.17.sh");
+        offerVersion(offered, m_server->baseUrl() + "/download/" SETUP_NAME);
         NerevUpdate update;
         QSignalSpy replies(managerOf(update), &QNetworkAccessManager::finished);
         QSignalSpy signalled(&update, &NerevUpdate::updateSignal);
@@ -246,7 +265,7 @@ private slots:
         QTest::qWait(50);
         QCOMPARE(signalled.count(), 0);
         QCOMPARE(finished.count(), 0);
-        QCOMPARE(m_server->requestCount("/download/OSTREL_Setup_1.1.17.sh"), 0);
+        QCOMPARE(m_server->requestCount("/download/" SETUP_NAME), 0);
         QVERIFY(!update.setup());
     }
 
@@ -292,7 +311,7 @@ private slots:
 
     void cutDownloadLeavesNothingBehind()
     {
-        const QString path = "/download/OSTREL_Setup_1.1.17.sh";
+        const QString path = "/download/" SETUP_NAME;
         offerVersion("1.1.17", m_server->baseUrl() + path);
         m_server->setRule(path, {{"mode", "cut"}});
         {
@@ -314,12 +333,12 @@ private slots:
         QSignalSpy offered(&again, &NerevUpdate::updateSignal);
         QTRY_COMPARE(offered.count(), 1);
         QCOMPARE(m_server->requestCount(path), 2);
-        QCOMPARE(readFile(downloadFolder() + "OSTREL_Setup_1.1.17.sh"), m_installer);
+        QCOMPARE(readFile(downloadFolder() + SETUP_NAME), m_installer);
     }
 
     void redirectedInstallerIsNotFollowed()
     {
-        const QString path = "/download/OSTREL_Setup_1.1.17.sh";
+        const QString path = "/download/" SETUP_NAME;
         offerVersion("1.1.17", m_server->baseUrl() + path);
         m_server->setRule(path, {{"mode", "redirect"}, {"status", 307}, {"location", "/download/evil.sh"}});
         LogCapture log;
@@ -330,15 +349,15 @@ private slots:
         QCOMPARE(offered.count(), 0);
         QVERIFY(log.contains("Request was redirected.\n"));
         QCOMPARE(m_server->requestCount("/download/evil.sh"), 0);
-        QVERIFY(!QFile::exists(downloadFolder() + "OSTREL_Setup_1.1.17.sh"));
+        QVERIFY(!QFile::exists(downloadFolder() + SETUP_NAME));
     }
 
     void installerFromAnEarlierRunIsOffered()
     {
-        const QString path = "/download/OSTREL_Setup_1.1.17.sh";
+        const QString path = "/download/" SETUP_NAME;
         offerVersion("1.1.17", m_server->baseUrl() + path, "again", 1);
         QVERIFY(QDir().mkpath(downloadFolder()));
-        CloudServer::writeWhole(downloadFolder() + "OSTREL_Setup_1.1.17.sh", "#!/bin/sh\n");
+        CloudServer::writeWhole(downloadFolder() + SETUP_NAME, "#!/bin/sh\n");
 
         NerevUpdate update;
         QSignalSpy replies(managerOf(update), &QNetworkAccessManager::finished);
@@ -381,22 +400,20 @@ private slots:
             QSKIP("Qt has no TLS backend here");
         const QString cert = m_work->filePath("cert.pem");
         const QString key = m_work->filePath("key.pem");
-        QProcess openssl;
-        openssl.start("openssl", {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
-                                  "-nodes", "-keyout", key, "-out", cert, "-days", "1", "-subj", "/CN=127.0.0.1",
-                                  "-addext", "subjectAltName=IP:127.0.0.1"});
-        if (!openssl.waitForStarted(5000))
+        HostProcess openssl;
+        if (!openssl.start("openssl", {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+                                       "-nodes", "-keyout", key, "-out", cert, "-days", "1", "-subj", "/CN=127.0.0.1",
+                                       "-addext", "subjectAltName=IP:127.0.0.1"}))
             QSKIP("openssl is not installed");
-        QVERIFY(openssl.waitForFinished(20000));
-        QCOMPARE(openssl.exitCode(), 0);
+        QCOMPARE(openssl.waitForExit(20000), 0);
 
         CloudServer tls;
         QVERIFY(tls.start({"--tls-cert", cert, "--tls-key", key}));
         QVERIFY(tls.baseUrl().startsWith("https://"));
         qputenv("OSTREL_CLOUD_URL", tls.baseUrl().toUtf8());
         tls.serveFile("pc_compare.json", kTable);
-        tls.serveFile("download/OSTREL_Setup_1.1.17.sh", m_installer);
-        tls.serveFile("version.json", versionAnswer("1.1.17", tls.baseUrl() + "/download/OSTREL_Setup_1.1.17.sh", "", 1));
+        tls.serveFile("download/" SETUP_NAME, m_installer);
+        tls.serveFile("version.json", versionAnswer("1.1.17", tls.baseUrl() + "/download/" SETUP_NAME, "", 1));
 
         // A server whose certificate the system does not trust is not believed.
         {
@@ -424,7 +441,7 @@ private slots:
         QTRY_COMPARE(offered.count(), 1);
         QSslConfiguration::setDefaultConfiguration(original);
         QCOMPARE(readFile("compare.json"), kTable);
-        QCOMPARE(readFile(downloadFolder() + "OSTREL_Setup_1.1.17.sh"), m_installer);
+        QCOMPARE(readFile(downloadFolder() + SETUP_NAME), m_installer);
     }
 
 private:

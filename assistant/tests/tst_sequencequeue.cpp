@@ -86,6 +86,7 @@ private slots:
         int ticks = 0;
         QTimer timer;
         connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+        timer.setTimerType(Qt::PreciseTimer); // Windows rounds a coarse one up to its tick
         timer.start(10);
         queue.enqueue("blocking", [&](Done done) {
             queue.offThread([&] { worker = QThread::currentThread(); QThread::msleep(300); },

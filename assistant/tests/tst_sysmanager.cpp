@@ -439,7 +439,8 @@ void TstSysManager::childProcessDoesNotKeepThePort()
     // A program started while the server runs (an adb server lives on for
     // long) must not inherit the listening socket.
     QProcess child;
-    child.start(QStringLiteral("sleep"), { QStringLiteral("20") });
+    child.start(QStringLiteral(OSTREL_TOOLS_BIN_DIR "/fake-steam/fake-steam" OSTREL_EXE_SUFFIX),
+                { QStringLiteral("--lifetime-ms"), QStringLiteral("20000") });
     QVERIFY(child.waitForStarted(3000));
     ControlClient client;
     QVERIFY(client.connectTo(m_port));

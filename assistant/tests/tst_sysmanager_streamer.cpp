@@ -13,7 +13,7 @@
 namespace {
 QString simulatorBinary()
 {
-    return QStringLiteral(OSTREL_TOOLS_BIN_DIR "/streamer-sim/streamer-sim");
+    return QStringLiteral(OSTREL_TOOLS_BIN_DIR "/streamer-sim/streamer-sim" OSTREL_EXE_SUFFIX);
 }
 } // namespace
 

@@ -87,6 +87,7 @@ private slots:
         QFile in(chineseFile);
         QVERIFY(in.open(QIODevice::ReadOnly));
         const QJsonObject written = QJsonDocument::fromJson(in.readAll()).object();
+        in.close(); // Windows replaces no file that is still open
         QCOMPARE(written.value("external_drivers").toArray(), QJsonArray({ QString::fromUtf8("D:/串流助手") }));
         m_store.clearExternalDrivers(QString(), home);
         QVERIFY(!m_store.hasExternalDrivers(home));

@@ -135,10 +135,16 @@ dialog_sized() {
 wait_dialog() {
   local name=$1 w=$2 h=${3:-} seconds=${4:-30}
   use_main_window
-  wait_until "$seconds" "the $name dialog" dialog_sized "$w" "$h"
-  # shellcheck disable=SC2046
-  use_window $(dialog_sized "$w" "$h")
+  # The window found is the one used (a second look could miss a dialog that is just
+  # being laid out again).
+  wait_until "$seconds" "the $name dialog" dialog_found "$w" "$h"
+  # shellcheck disable=SC2086
+  use_window $DEMO_DIALOG
   demo_note "the $name dialog is window $MAIN_WIN at $WIN_X,$WIN_Y size ${WIN_W}x$WIN_H"
+}
+
+dialog_found() {
+  DEMO_DIALOG=$(dialog_sized "$@") && [ -n "$DEMO_DIALOG" ]
 }
 
 # wait_dialog_gone NAME W [H] [SECONDS]: waits until that dialog has closed, then works in

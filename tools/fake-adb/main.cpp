@@ -24,6 +24,10 @@
 // program under another name is told apart in process lists.
 #include <chrono>
 #include <cstdio>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -116,6 +120,11 @@ bool answerFromPortTable(const std::string &portsDir, int argc, char **argv)
 
 int main(int argc, char **argv)
 {
+#ifdef _WIN32
+    // Byte for byte on Windows too: no "\n" turned into "\r\n".
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
     const char *dirText = std::getenv("FAKE_ADB_DIR");
     if (!dirText || !*dirText) {
         std::cerr << "fake-adb: FAKE_ADB_DIR is not set" << std::endl;
@@ -131,7 +140,7 @@ int main(int argc, char **argv)
     if (key.empty())
         key = "none";
     {
-        std::ofstream log(dir + "/calls.log", std::ios::app);
+        std::ofstream log(dir + "/calls.log", std::ios::app | std::ios::binary);
         log << call << "\n";
     }
 

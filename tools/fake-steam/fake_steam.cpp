@@ -1,9 +1,11 @@
-// Plays a Steam or SteamVR process for the assistant's tests and demo. Its behaviour follows
-// the name it was started under:
-//   steam.sh / steam.exe -silent  start the "steam" copy (or $OSTREL_FAKE_STEAM_CLIENT) in
-//                                 ubuntu12_32/ or beside it, detached, then end (like
-//                                 Steam's launcher)
-//   steam <steam://url>           record the URL and end (hand-over to the running client);
+// Plays a Steam or SteamVR process for the assistant's tests and demo, on Linux and on
+// Windows (names there end in ".exe"). Its behaviour follows the name it was started under:
+//   steam.sh / steam.exe -silent  start the "steam" copy (Windows: "steam.exe", or
+//                                 $OSTREL_FAKE_STEAM_CLIENT) in ubuntu12_32/ or beside it,
+//                                 detached and without arguments, then end (like Steam's
+//                                 launcher; on Windows the client is steam.exe itself)
+//   steam <steam://url>           record the URL and end (hand-over to the running client;
+//                                 on Windows the steam:// protocol handler of the registry);
 //                                 for steam://rungameid/250820 it first removes a
 //                                 "shutdown.flag" left in $OSTREL_FAKE_STEAMVR_BIN by an
 //                                 earlier stop and then starts, detached, every program
@@ -15,8 +17,9 @@
 // A vrserver (any name holding "vrserver") with OSTREL_FAKE_STEAMVR_DRIVERS=1 loads the
 // drivers SteamVR would load: for each folder in "external_drivers" of the user's
 // openvrpaths.vrpath that holds a driver.vrdrivermanifest with the "name" N it runs
-// FOLDER/bin/linux64/driver_N as its child (a stand-in for the driver library it would
-// load), logs "vrserver loads driver FOLDER", and ends the drivers when it ends itself.
+// FOLDER/bin/linux64/driver_N (Windows: FOLDER\bin\win64\driver_N.exe) as its child (a
+// stand-in for the driver library it would load), logs "vrserver loads driver FOLDER", and
+// ends the drivers when it ends itself. The user's home folder is HOME (Windows: USERPROFILE).
 // Every start appends one line "name arg..." to $OSTREL_FAKE_STEAM_LOG when it is set.
 // Options for the staying kind: --lifetime-ms N (default $OSTREL_FAKE_LIFETIME_MS, else
 // 60000, so strays end by themselves), --linger-ms N (time to exit after the flag), --stubborn (ignore the flag
@@ -27,17 +30,19 @@
 // driver does once SteamVR's server has loaded it).
 #include "platform/paths.h"
 #include "platform/shared_block.h"
+#include "platform/socket_compat.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <dirent.h>
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <signal.h>
 #include <sys/prctl.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <cstdio>
@@ -51,6 +56,150 @@
 
 namespace {
 
+// What differs between the systems: the program's own path, files by UTF-8 name, the
+// environment, folder listings and child processes.
+#ifdef _WIN32
+const char* const kDriverBin = "/bin/win64/driver_";
+const char* const kExe = ".exe";
+
+std::wstring widen(const std::string& text)
+{
+    if (text.empty())
+        return {};
+    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0);
+    std::wstring out(size_t(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), &out[0], n);
+    return out;
+}
+
+std::string narrow(const std::wstring& text)
+{
+    if (text.empty())
+        return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(size_t(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), &out[0], n, nullptr, nullptr);
+    return out;
+}
+
+std::string selfPath(const char*)
+{
+    wchar_t buf[32768];
+    const DWORD n = GetModuleFileNameW(nullptr, buf, 32768);
+    std::string path = narrow(std::wstring(buf, n));
+    for (char& c : path)
+        c = c == '\\' ? '/' : c;
+    return path;
+}
+
+std::string env(const char* name)
+{
+    const wchar_t* value = _wgetenv(widen(name).c_str());
+    return value ? narrow(value) : std::string();
+}
+
+bool exists(const std::string& path)
+{
+    return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool runnable(const std::string& path)
+{
+    return exists(path);
+}
+
+FILE* openFile(const std::string& path, const char* mode)
+{
+    return _wfopen(widen(path).c_str(), widen(mode).c_str());
+}
+
+void removeFile(const std::string& path)
+{
+    DeleteFileW(widen(path).c_str());
+}
+
+std::vector<std::string> folderEntries(const std::string& dir)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found;
+    const HANDLE find = FindFirstFileW(widen(dir + "/*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do
+        names.push_back(narrow(found.cFileName));
+    while (FindNextFileW(find, &found));
+    FindClose(find);
+    return names;
+}
+
+std::wstring quoted(const std::string& arg)
+{
+    return L"\"" + widen(arg) + L"\"";
+}
+
+// Started without a console of its own and not waited for, as Steam starts its programs.
+int startDetached(const std::string& program, const char* = nullptr, const char* arg = nullptr,
+                  const char* argValue = nullptr)
+{
+    std::wstring line = quoted(program);
+    if (arg)
+        line += L" " + quoted(arg) + L" " + quoted(argValue ? argValue : "");
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, DETACHED_PROCESS | CREATE_NEW_PROCESS_GROUP,
+                        nullptr, nullptr, &si, &pi))
+        return 1;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return 0;
+}
+
+// The drivers run in a job that ends them when this process ends, however it ends.
+using Child = HANDLE;
+
+Child startChild(const std::string& program, const std::string&)
+{
+    static HANDLE job = [] {
+        HANDLE j = CreateJobObjectW(nullptr, nullptr);
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        SetInformationJobObject(j, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+        return j;
+    }();
+    std::wstring line = quoted(program);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    // No console window: SteamVR's drivers run inside its server, unseen.
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr,
+                        nullptr, &si, &pi))
+        return nullptr;
+    AssignProcessToJobObject(job, pi.hProcess);
+    ResumeThread(pi.hThread);
+    CloseHandle(pi.hThread);
+    return pi.hProcess;
+}
+
+void endChildren(const std::vector<Child>& children)
+{
+    for (Child child : children) {
+        TerminateProcess(child, 0);
+        WaitForSingleObject(child, 3000);
+        CloseHandle(child);
+    }
+}
+
+std::string homeFolder()
+{
+    return env("USERPROFILE");
+}
+
+void ignoreTermination() {}
+#else
+const char* const kDriverBin = "/bin/linux64/driver_";
+const char* const kExe = "";
+
 std::string selfPath(const char* argv0)
 {
     char buf[4096];
@@ -62,15 +211,10 @@ std::string selfPath(const char* argv0)
     return argv0;
 }
 
-std::string dirOf(const std::string& path)
+std::string env(const char* name)
 {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? "." : path.substr(0, slash);
-}
-
-std::string baseOf(const std::string& path)
-{
-    return path.substr(path.find_last_of('/') + 1);
+    const char* value = std::getenv(name);
+    return value ? value : std::string();
 }
 
 bool exists(const std::string& path)
@@ -79,23 +223,31 @@ bool exists(const std::string& path)
     return stat(path.c_str(), &st) == 0;
 }
 
-void appendToLog(const std::string& line)
+bool runnable(const std::string& path)
 {
-    const char* log = std::getenv("OSTREL_FAKE_STEAM_LOG");
-    if (!log || !*log)
-        return;
-    if (FILE* f = std::fopen(log, "a")) {
-        std::fputs((line + "\n").c_str(), f);
-        std::fclose(f);
-    }
+    return access(path.c_str(), X_OK) == 0;
 }
 
-void record(const std::string& name, int argc, char** argv)
+FILE* openFile(const std::string& path, const char* mode)
 {
-    std::string line = name;
-    for (int i = 1; i < argc; ++i)
-        line += std::string(" ") + argv[i];
-    appendToLog(line);
+    return std::fopen(path.c_str(), mode);
+}
+
+void removeFile(const std::string& path)
+{
+    std::remove(path.c_str());
+}
+
+std::vector<std::string> folderEntries(const std::string& dir)
+{
+    std::vector<std::string> names;
+    DIR* d = opendir(dir.c_str());
+    if (!d)
+        return names;
+    while (dirent* e = readdir(d))
+        names.push_back(e->d_name);
+    closedir(d);
+    return names;
 }
 
 int startDetached(const std::string& program, const char* name = "steam", const char* arg = nullptr,
@@ -114,6 +266,80 @@ int startDetached(const std::string& program, const char* name = "steam", const 
     int status = 0;
     waitpid(pid, &status, 0);
     return 0;
+}
+
+// A child that gets SIGTERM when this process ends.
+using Child = pid_t;
+
+Child startChild(const std::string& program, const std::string& shown)
+{
+    const pid_t self = getpid();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != self)
+            _exit(0);
+        execl(program.c_str(), shown.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return pid > 0 ? pid : 0;
+}
+
+void endChildren(const std::vector<Child>& children)
+{
+    for (pid_t pid : children)
+        kill(pid, SIGTERM);
+    for (pid_t pid : children) {
+        int status = 0;
+        for (int i = 0; i < 150 && waitpid(pid, &status, WNOHANG) == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (waitpid(pid, &status, WNOHANG) == 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+        }
+    }
+}
+
+std::string homeFolder()
+{
+    return env("HOME");
+}
+
+void ignoreTermination()
+{
+    signal(SIGTERM, SIG_IGN);
+}
+#endif
+
+std::string dirOf(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+std::string baseOf(const std::string& path)
+{
+    return path.substr(path.find_last_of('/') + 1);
+}
+
+void appendToLog(const std::string& line)
+{
+    const std::string log = env("OSTREL_FAKE_STEAM_LOG");
+    if (log.empty())
+        return;
+    // Binary: the lines end in "\n" on Windows too.
+    if (FILE* f = openFile(log, "ab")) {
+        std::fputs((line + "\n").c_str(), f);
+        std::fclose(f);
+    }
+}
+
+void record(const std::string& name, int argc, char** argv)
+{
+    std::string line = name;
+    for (int i = 1; i < argc; ++i)
+        line += std::string(" ") + argv[i];
+    appendToLog(line);
 }
 
 long option(int argc, char** argv, const char* name, long fallback)
@@ -135,21 +361,16 @@ bool flag(int argc, char** argv, const char* name)
 void startSteamVr(const std::string& bin)
 {
     // A new start forgets the shutdown request that ended the previous SteamVR.
-    std::remove((bin + "/shutdown.flag").c_str());
-    DIR* dir = opendir(bin.c_str());
-    if (!dir)
-        return;
+    removeFile(bin + "/shutdown.flag");
     std::vector<std::string> programs;
-    while (dirent* e = readdir(dir)) {
-        const std::string n = e->d_name;
-        if (n.rfind("vr", 0) == 0 && n.rfind("vrstartup", 0) != 0)
+    for (const std::string& n : folderEntries(bin)) {
+        if (n.rfind("vr", 0) == 0 && n.rfind("vrstartup", 0) != 0 && n.find(".flag") == std::string::npos)
             programs.push_back(n);
     }
-    closedir(dir);
-    const char* delay = std::getenv("OSTREL_FAKE_SIGNAL_AFTER_MS");
+    const std::string delay = env("OSTREL_FAKE_SIGNAL_AFTER_MS");
     for (const std::string& n : programs) {
         if (n.find("vrserver") != std::string::npos)
-            startDetached(bin + "/" + n, n.c_str(), "--signal-after-ms", delay && *delay ? delay : "300");
+            startDetached(bin + "/" + n, n.c_str(), "--signal-after-ms", delay.empty() ? "300" : delay.c_str());
         else
             startDetached(bin + "/" + n, n.c_str());
     }
@@ -157,10 +378,10 @@ void startSteamVr(const std::string& bin)
 
 bool signalStreamerLoaded()
 {
-    const char* block = std::getenv("OSTREL_SHARED_BLOCK");
-    const char* mutex = std::getenv("OSTREL_SHARED_MUTEX");
+    const std::string block = env("OSTREL_SHARED_BLOCK");
+    const std::string mutex = env("OSTREL_SHARED_MUTEX");
     platform::SharedBlock shm;
-    if (!shm.open(block && *block ? block : "OSTREL_VOZEMemory", mutex && *mutex ? mutex : "OSTREL_VOZEData_Mutex", 8))
+    if (!shm.open(block.empty() ? "OSTREL_VOZEMemory" : block, mutex.empty() ? "OSTREL_VOZEData_Mutex" : mutex, 8))
         return false;
     if (!shm.lock())
         return false;
@@ -172,10 +393,16 @@ bool signalStreamerLoaded()
 
 std::string readWhole(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::string text;
+    if (FILE* f = openFile(path, "rb")) {
+        char buf[4096];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+            text.append(buf, n);
+        std::fclose(f);
+    }
+    return text;
 }
-
 size_t skipBlanks(const std::string& text, size_t at)
 {
     while (at < text.size() && std::strchr(" \t\r\n", text[at]))
@@ -219,9 +446,8 @@ size_t valueOf(const std::string& text, const std::string& key)
 // The folders in "external_drivers" of the user's OpenVR path registry.
 std::vector<std::string> registeredDriverFolders()
 {
-    const char* home = std::getenv("HOME");
     std::vector<std::string> folders;
-    const std::string text = readWhole(platform::openvrPathRegistryFile(home ? home : ""));
+    const std::string text = readWhole(platform::openvrPathRegistryFile(homeFolder()));
     size_t at = valueOf(text, "external_drivers");
     if (at == std::string::npos || text[at] != '[')
         return folders;
@@ -239,53 +465,29 @@ std::vector<std::string> registeredDriverFolders()
 
 // Starts the drivers registered for this SteamVR start as children that end with this
 // process.
-std::vector<pid_t> loadDrivers()
+std::vector<Child> loadDrivers()
 {
-    std::vector<pid_t> drivers;
-    const char* enabled = std::getenv("OSTREL_FAKE_STEAMVR_DRIVERS");
-    if (!enabled || std::strcmp(enabled, "1") != 0)
+    std::vector<Child> drivers;
+    if (env("OSTREL_FAKE_STEAMVR_DRIVERS") != "1")
         return drivers;
-    const pid_t self = getpid();
-    for (const std::string& folder : registeredDriverFolders()) {
+    for (std::string folder : registeredDriverFolders()) {
+        for (char& c : folder)
+            c = c == '\\' ? '/' : c;
         const std::string manifest = readWhole(folder + "/driver.vrdrivermanifest");
         size_t at = valueOf(manifest, "name");
         std::string name;
         if (at == std::string::npos || !readJsonString(manifest, at, name) || name.empty())
             continue;
-        const std::string program = folder + "/bin/linux64/driver_" + name;
-        if (access(program.c_str(), X_OK) != 0) {
+        const std::string program = folder + kDriverBin + name + kExe;
+        if (!runnable(program)) {
             appendToLog("vrserver finds no driver program " + program);
             continue;
         }
         appendToLog("vrserver loads driver " + folder);
-        const pid_t pid = fork();
-        if (pid == 0) {
-            prctl(PR_SET_PDEATHSIG, SIGTERM);
-            if (getppid() != self)
-                _exit(0);
-            const std::string shown = "driver_" + name;
-            execl(program.c_str(), shown.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        if (pid > 0)
-            drivers.push_back(pid);
+        if (const Child child = startChild(program, "driver_" + name))
+            drivers.push_back(child);
     }
     return drivers;
-}
-
-void unloadDrivers(const std::vector<pid_t>& drivers)
-{
-    for (pid_t pid : drivers)
-        kill(pid, SIGTERM);
-    for (pid_t pid : drivers) {
-        int status = 0;
-        for (int i = 0; i < 150 && waitpid(pid, &status, WNOHANG) == 0; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        if (waitpid(pid, &status, WNOHANG) == 0) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-        }
-    }
 }
 
 } // namespace
@@ -297,9 +499,12 @@ int main(int argc, char** argv)
     const std::string name = baseOf(self);
     record(name, argc, argv);
 
-    if (name == "steam.sh" || name == "steam.exe" || name == "Steam.exe") {
-        const char* client = std::getenv("OSTREL_FAKE_STEAM_CLIENT");
-        const std::string clientName = client && *client ? client : "steam";
+    // Steam's launcher. On Windows it is steam.exe itself, started with -silent: the copy it
+    // starts without arguments stays as the client.
+    const bool windowsSteam = name == "steam.exe" || name == "Steam.exe";
+    if (name == "steam.sh" || (windowsSteam && flag(argc, argv, "-silent"))) {
+        const std::string client = env("OSTREL_FAKE_STEAM_CLIENT");
+        const std::string clientName = !client.empty() ? client : std::string("steam") + kExe;
         for (const std::string& candidate : {dir + "/ubuntu12_32/" + clientName, dir + "/" + clientName}) {
             if (exists(candidate))
                 return startDetached(candidate);
@@ -308,21 +513,26 @@ int main(int argc, char** argv)
         return 1;
     }
     if (argc > 1 && std::strncmp(argv[1], "steam://", 8) == 0) {
-        const char* vrBin = std::getenv("OSTREL_FAKE_STEAMVR_BIN");
-        if (std::strcmp(argv[1], "steam://rungameid/250820") == 0 && vrBin && *vrBin)
+        const std::string vrBin = env("OSTREL_FAKE_STEAMVR_BIN");
+        // Windows hands the URL over with a slash at its end.
+        std::string url = argv[1];
+        if (url.size() > 1 && url.back() == '/')
+            url.pop_back();
+        if (url == "steam://rungameid/250820" && !vrBin.empty())
             startSteamVr(vrBin);
         return 0;
     }
     if (name == "vrstartup" || name == "vrstartup.exe") {
         if (flag(argc, argv, "-shutdown")) {
-            if (FILE* f = std::fopen((dir + "/shutdown.flag").c_str(), "w"))
+            if (FILE* f = openFile(dir + "/shutdown.flag", "w"))
                 std::fclose(f);
         }
         return 0;
     }
 
-    int heldSocket = -1;
+    platform::SocketHandle heldSocket = platform::kInvalidSocket;
     if (flag(argc, argv, "--listen") || option(argc, argv, "--connect", 0) > 0) {
+        platform::socketStartup();
         heldSocket = socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in addr{};
         addr.sin_family = AF_INET;
@@ -333,11 +543,11 @@ int main(int argc, char** argv)
             if (connect(heldSocket, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0)
                 return 2;
             sockaddr_in local{};
-            socklen_t len = sizeof local;
+            platform::SocketLength len = sizeof local;
             getsockname(heldSocket, reinterpret_cast<sockaddr*>(&local), &len);
             std::printf("%u\n", ntohs(local.sin_port));
         } else {
-            socklen_t len = sizeof addr;
+            platform::SocketLength len = sizeof addr;
             if (bind(heldSocket, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(heldSocket, 4) != 0)
                 return 2;
             getsockname(heldSocket, reinterpret_cast<sockaddr*>(&addr), &len);
@@ -353,13 +563,13 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "fake vrserver: shared block could not be opened\n");
     }
 
-    const std::vector<pid_t> drivers = name.find("vrserver") != std::string::npos ? loadDrivers() : std::vector<pid_t>();
+    const std::vector<Child> drivers = name.find("vrserver") != std::string::npos ? loadDrivers() : std::vector<Child>();
 
     const bool stubborn = flag(argc, argv, "--stubborn");
     if (stubborn)
-        signal(SIGTERM, SIG_IGN);
-    const char* lifetimeText = std::getenv("OSTREL_FAKE_LIFETIME_MS");
-    const long defaultLifetimeMs = lifetimeText && *lifetimeText ? std::strtol(lifetimeText, nullptr, 10) : 60000;
+        ignoreTermination();
+    const std::string lifetimeText = env("OSTREL_FAKE_LIFETIME_MS");
+    const long defaultLifetimeMs = !lifetimeText.empty() ? std::strtol(lifetimeText.c_str(), nullptr, 10) : 60000;
     const long lifetimeMs = option(argc, argv, "--lifetime-ms", defaultLifetimeMs);
     const long lingerMs = option(argc, argv, "--linger-ms", 0);
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(lifetimeMs);
@@ -371,8 +581,8 @@ int main(int argc, char** argv)
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    unloadDrivers(drivers);
-    if (heldSocket >= 0)
-        close(heldSocket);
+    endChildren(drivers);
+    if (heldSocket != platform::kInvalidSocket)
+        platform::closeSocket(heldSocket);
     return 0;
 }

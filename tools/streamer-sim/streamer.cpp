@@ -60,8 +60,9 @@ Streamer::Streamer(StreamerOptions options)
     , m_nextConnect(m_started)
     , m_nextReport(m_started)
 {
+    // Binary: the lines end in "\n" on Windows too.
     if (!m_options.logFile.empty())
-        m_log = std::fopen(m_options.logFile.c_str(), "a");
+        m_log = std::fopen(m_options.logFile.c_str(), "ab");
     log("streamer-sim: control server " + m_options.host + ":" + std::to_string(m_options.port));
 }
 

@@ -26,7 +26,8 @@ struct ShellResult {
 // waited for is started detached.
 ShellResult shellExecute(const ShellRequest &request);
 
-// Opens a URL with a detached process. Win32: "explorer <url>". Linux: steam:// URLs go
+// Opens a URL with a detached process. Win32: "explorer <url>" (when explorer cannot be
+// started, ShellExecuteW hands the URL to its registered handler). Linux: steam:// URLs go
 // to the "steam" program on PATH, everything else (and steam:// without it) to xdg-open.
 bool openUrlDetached(const std::string &url);
 

@@ -62,8 +62,12 @@ bool openUrlDetached(const std::string &url)
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, nullptr, &si,
-                        &pi))
-        return false;
+                        &pi)) {
+        // Without explorer the shell hands the URL to its registered handler itself.
+        const std::wstring wide = win32::widen(url);
+        return reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL))
+            > 32;
+    }
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     return true;
