@@ -2,6 +2,7 @@
 
 #include "codes.h"
 #include "logger.h"
+#include "socket_io.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -10,6 +11,8 @@ namespace nerevnet {
 
 namespace {
 constexpr size_t kBroadcastBuffer = 1024;
+// How long the receiver waits for a datagram before it looks whether it was stopped.
+constexpr int kReceiveStepMs = 50;
 constexpr int kSimpleTcpRetrySeconds = 3;
 }  // namespace
 
@@ -22,7 +25,7 @@ std::string broadcastAddress()
 // ------------------------------------------------------------ SimpleUdpImp
 
 SimpleUdpImp::SimpleUdpImp(BroadcastReceiveCallback callback)
-    : m_callback(callback), m_io(1), m_socket(m_io), m_retryTimer(m_io), m_buffer(kBroadcastBuffer)
+    : m_callback(callback), m_io(1), m_socket(m_io), m_buffer(kBroadcastBuffer)
 {
     asio::error_code error;
     m_socket.open(asio::ip::udp::v4(), error);
@@ -77,17 +80,11 @@ size_t SimpleUdpImp::send(const void* data, size_t length)
 void SimpleUdpImp::startReceiver(uint16_t port)
 {
     m_port = port;
-    asio::post(m_io, [this] { openReceiver(); });
-    m_thread = std::thread([this] {
-        try {
-            m_io.run();
-        } catch (const std::exception& e) {
-            NLOG_ERROR("[Udp] Event loop error: {}", e.what());
-        }
-    });
+    m_stopping = false;
+    m_thread = std::thread([this] { receiveLoop(); });
 }
 
-void SimpleUdpImp::openReceiver()
+bool SimpleUdpImp::openReceiver()
 {
     asio::error_code error;
     if (!m_socket.is_open()) {
@@ -100,29 +97,48 @@ void SimpleUdpImp::openReceiver()
     if (!error) {
         m_socket.bind(asio::ip::udp::endpoint(asio::ip::udp::v4(), m_port), error);
     }
+    if (!error) {
+        m_socket.non_blocking(true, error);
+    }
     if (error) {
         receiverFailed(error);
-        return;
+        return false;
     }
-    receiveNext();
+    return true;
 }
 
-void SimpleUdpImp::receiveNext()
+void SimpleUdpImp::receiveLoop()
 {
-    m_socket.async_receive_from(asio::buffer(m_buffer), m_sender, [this](const asio::error_code& error, size_t length) {
-        if (error == asio::error::operation_aborted) {
-            return;
+    bool bound = false;
+    while (!m_stopping) {
+        if (!bound) {
+            bound = openReceiver();
+            continue;
         }
-        if (error && error != asio::error::message_size) {
+        if (!waitReadable(NativeSocket(m_socket.native_handle()), kReceiveStepMs)) {
+            continue;
+        }
+        asio::error_code error;
+        size_t length = m_socket.receive_from(asio::buffer(m_buffer), m_sender, 0, error);
+        if (error == asio::error::would_block || error == asio::error::try_again
+            || error == asio::error::connection_reset || error == asio::error::connection_refused) {
+            // Nothing after all, or (Windows) a report that a datagram this
+            // socket never sent found no one.
+            continue;
+        }
+        if (error == asio::error::message_size) {
+            // Windows says so for a datagram cut to the buffer; Linux cuts silently.
+            length = m_buffer.size();
+        } else if (error) {
             receiverFailed(error);
-            return;
+            bound = false;
+            continue;
         }
         if (length > 0 && m_callback) {
             const std::string from = m_sender.address().to_string();
             m_callback(m_buffer.data(), int32_t(length), from.c_str());
         }
-        receiveNext();
-    });
+    }
 }
 
 void SimpleUdpImp::receiverFailed(const asio::error_code& error)
@@ -130,12 +146,9 @@ void SimpleUdpImp::receiverFailed(const asio::error_code& error)
     NLOG_ERROR("Start client fail {}", error.message());
     asio::error_code ignored;
     m_socket.close(ignored);
-    m_retryTimer.expires_after(std::chrono::seconds(1));
-    m_retryTimer.async_wait([this](const asio::error_code& waitError) {
-        if (!waitError) {
-            openReceiver();
-        }
-    });
+    // Try again in a second, unless the receiver is stopped meanwhile.
+    std::unique_lock<std::mutex> lock(m_stopLock);
+    m_stopSignal.wait_for(lock, std::chrono::seconds(1), [this] { return m_stopping.load(); });
 }
 
 void SimpleUdpImp::stop()
@@ -144,7 +157,11 @@ void SimpleUdpImp::stop()
         return;
     }
     NLOG_INFO("[Udp] Stop io context");
-    m_io.stop();
+    {
+        std::lock_guard<std::mutex> lock(m_stopLock);
+        m_stopping = true;
+    }
+    m_stopSignal.notify_all();
     m_thread.join();
     asio::error_code ignored;
     m_socket.close(ignored);

@@ -6,6 +6,8 @@
 
 #include <asio.hpp>
 
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -36,23 +38,28 @@ public:
     bool setupSender(uint16_t port);
     size_t send(const void* data, size_t length);
 
-    // Receiver: starts the receive task and its thread.
+    // Receiver: a thread of its own that waits for datagrams in short steps
+    // and hands each to the callback. It uses no overlapped (asynchronous)
+    // receive: cancelling one when the receiver stops let Windows complete it
+    // into memory already released.
     void startReceiver(uint16_t port);
     void stop();
 
 private:
-    void openReceiver();
-    void receiveNext();
+    void receiveLoop();
+    bool openReceiver();
     void receiverFailed(const asio::error_code& error);
 
     BroadcastReceiveCallback m_callback;
-    asio::io_context m_io;
+    asio::io_context m_io;  // the sockets' executor; never run
     asio::ip::udp::socket m_socket;
     asio::ip::udp::endpoint m_destination;
     asio::ip::udp::endpoint m_sender;
-    asio::steady_timer m_retryTimer;
     uint16_t m_port = 0;
     bool m_senderReady = false;
+    std::atomic<bool> m_stopping{false};
+    std::mutex m_stopLock;
+    std::condition_variable m_stopSignal;
     std::thread m_thread;
     std::vector<char> m_buffer;
 };

@@ -23,6 +23,10 @@ using NativeSocket = int;
 // bounded steps. asio's own operations work the same on such a socket.
 void setNonBlocking(NativeSocket socket);
 
+// Waits up to timeoutMs for the socket to have something to read (or an
+// error to report). False when the time passed first.
+bool waitReadable(NativeSocket socket, int timeoutMs);
+
 // Writes both buffers completely, waiting while the socket's send buffer is
 // full. Returns false with a readable error text when the connection fails,
 // or when `cancel` becomes true while it waits (checked every 100 ms).

@@ -23,6 +23,12 @@ void setNonBlocking(NativeSocket socket)
     }
 }
 
+bool waitReadable(NativeSocket socket, int timeoutMs)
+{
+    pollfd entry{socket, POLLIN, 0};
+    return ::poll(&entry, 1, timeoutMs) > 0;
+}
+
 bool writeAll(NativeSocket socket, const void* first, size_t firstLength, const void* second,
               size_t secondLength, const std::atomic<bool>& cancel, std::string& error)
 {

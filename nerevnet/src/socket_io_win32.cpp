@@ -33,6 +33,16 @@ void setNonBlocking(NativeSocket socket)
     ::ioctlsocket(SOCKET(socket), FIONBIO, &on);
 }
 
+bool waitReadable(NativeSocket socket, int timeoutMs)
+{
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(SOCKET(socket), &readable);
+    fd_set failed = readable;
+    timeval wait{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+    return ::select(0, &readable, nullptr, &failed, &wait) > 0;
+}
+
 bool writeAll(NativeSocket socket, const void* first, size_t firstLength, const void* second,
               size_t secondLength, const std::atomic<bool>& cancel, std::string& error)
 {
