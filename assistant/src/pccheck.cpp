@@ -165,6 +165,8 @@ PcCheck::Outcome PcCheck::networkProfile(const NetworkProfileFacts &facts)
             unknown = true;
         }
     }
+    // Several adapters on one network (or several unnamed ones) name it once.
+    publicNames.removeDuplicates();
     if (!publicNames.isEmpty()) {
         const QString sentence =
             tr("网络“%1”是公用网络，防火墙会拦截串流。").arg(listed(publicNames));
