@@ -67,8 +67,10 @@ ASAN_CMAKE_FLAGS := -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 
 # choice, to stay within its time); the default runs the whole suite.
 SANITIZE_SCOPE ?= all
 UI_TESTS := tst_ui_|tst_quick_pages|tst_translations|tst_program|demo_
+# The checks of the project's shell scripts run no sanitized code.
+SCRIPT_TESTS := ^bootstrap$$|^qt_mingw$$|^check_pe_imports$$
 ifeq ($(SANITIZE_SCOPE),core)
-SANITIZE_ARGS := BUILD_TARGETS=core_tests CTEST_EXCLUDE='$(UI_TESTS)'
+SANITIZE_ARGS := BUILD_TARGETS=core_tests CTEST_EXCLUDE='$(UI_TESTS)|$(SCRIPT_TESTS)'
 else
 SANITIZE_ARGS :=
 endif

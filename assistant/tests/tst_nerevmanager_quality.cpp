@@ -66,11 +66,11 @@ void TestNerevManagerQuality::qualityChangeStopsWritesAndStartsLater()
                  qPrintable(QString::number(steps.at("saved") - steps.at("SteamVR gone"))));
         QVERIFY2(steps.at("start") - steps.at("session") >= m_world.timing.restartDelayMs - 50,
                  qPrintable(QString::number(steps.at("start") - steps.at("session"))));
-        // The event loop ran while SteamVR took its time to end.
-        QVERIFY2(pollsBeforeGone >= 30, qPrintable(QString::number(pollsBeforeGone)));
-    } else {
-        QVERIFY2(pollsBeforeGone >= 5, qPrintable(QString::number(pollsBeforeGone)));
     }
+    // The event loop ran while SteamVR took its 800 ms to end: a GUI thread
+    // that waited for it would poll once or twice (a loaded machine, as under
+    // the sanitizers, polls far less often than every 10 ms).
+    QVERIFY2(pollsBeforeGone >= 5, qPrintable(QString::number(pollsBeforeGone)));
 
     const QJsonObject kz = section("KZ");
     QCOMPARE(kz.value("definitionIndex").toInt(), 0);
