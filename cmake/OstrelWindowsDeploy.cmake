@@ -62,6 +62,16 @@ if(OSTREL_MAKENSIS)
     ostrel_installer(installer_next OSTREL_Streaming_Assistant_next ${OSTREL_NEXT_VERSION} ${OSTREL_NEXT_SHIPPING_DIR}
                      windows_shipping_next ${OSTREL_INSTALLER_DIR}/next)
     set(OSTREL_NEXT_INSTALLER ${OSTREL_INSTALLER_DIR}/next/OSTREL_Streaming_Assistant_Setup_${OSTREL_NEXT_VERSION}.exe)
+
+    # The installers in the Windows demo world under Wine (tools/demo-world/test-installer):
+    # silent install, uninstall and upgrade; the update path clicked through; a cut or
+    # damaged download.
+    foreach(mode silent update download)
+      add_test(NAME installer_${mode}
+               COMMAND ${CMAKE_SOURCE_DIR}/tools/demo-world/test-installer ${CMAKE_BINARY_DIR} ${mode})
+      set_tests_properties(installer_${mode} PROPERTIES TIMEOUT 600 RESOURCE_LOCK ostrel_demo_world
+                           ENVIRONMENT "OSTREL_SHIPPING_DIR=${OSTREL_SHIPPING_DIR};OSTREL_INSTALLER=${OSTREL_INSTALLER};OSTREL_NEXT_INSTALLER=${OSTREL_NEXT_INSTALLER}")
+    endforeach()
   endif()
 else()
   message(STATUS "makensis not found: no installer (scripts/bootstrap installs nsis)")
