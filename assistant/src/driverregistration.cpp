@@ -55,19 +55,6 @@ bool writeEdited(const QString &path, const QJsonObject &root)
 
 const QString kDrivers = QStringLiteral("external_drivers");
 
-QString normalised(QString path)
-{
-    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    while (path.endsWith(QLatin1Char('/')))
-        path.chop(1);
-    return path;
-}
-
-bool samePath(const QString &a, const QString &b)
-{
-    return normalised(a).compare(normalised(b), Qt::CaseInsensitive) == 0;
-}
-
 // The root of a file that must exist and be an object, or why not.
 bool readObject(const QString &path, QJsonObject &root, QString *error)
 {
@@ -187,4 +174,17 @@ bool DriverRegistration::removeFolder(const QString &folder, QString *error) con
     }
     root.insert(kDrivers, out);
     return writeObject(m_path, root, error);
+}
+
+QString DriverRegistration::normalised(QString path)
+{
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    while (path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path;
+}
+
+bool DriverRegistration::samePath(const QString &a, const QString &b)
+{
+    return normalised(a).compare(normalised(b), Qt::CaseInsensitive) == 0;
 }

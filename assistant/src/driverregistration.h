@@ -31,6 +31,11 @@ public:
     // Removes every entry naming `folder`; the others keep their order.
     bool removeFolder(const QString &folder, QString *error = nullptr) const;
 
+    // Folders as Windows compares them: forward slashes, no trailing slash,
+    // any case.
+    static QString normalised(QString path);
+    static bool samePath(const QString &a, const QString &b);
+
 private:
     QString m_path;
 };

@@ -1,5 +1,7 @@
 #include "pccheck.h"
 
+#include "driverregistration.h"
+
 #include <QDir>
 #include <QRegularExpression>
 
@@ -13,22 +15,9 @@ const char kRulePrefix[] = "OSTREL Streaming Assistant - ";
 const char *const kSyncFolderNames[] = {"OneDrive", "Dropbox", "Google Drive", "iCloudDrive", "iCloud Drive",
                                         "坚果云", "百度网盘"};
 
-QString normalised(QString path)
-{
-    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    while (path.endsWith(QLatin1Char('/')))
-        path.chop(1);
-    return path;
-}
-
-bool samePath(const QString &a, const QString &b)
-{
-    return normalised(a).compare(normalised(b), Qt::CaseInsensitive) == 0;
-}
-
 bool isInside(const QString &path, const QString &root)
 {
-    const QString p = normalised(path), r = normalised(root);
+    const QString p = DriverRegistration::normalised(path), r = DriverRegistration::normalised(root);
     return !r.isEmpty()
         && (p.compare(r, Qt::CaseInsensitive) == 0 || p.startsWith(r + QLatin1Char('/'), Qt::CaseInsensitive));
 }
@@ -165,6 +154,8 @@ PcCheck::Outcome PcCheck::networkProfile(const NetworkProfileFacts &facts)
             unknown = true;
         }
     }
+    // Several adapters on one network (or several unnamed ones) name it once.
+    publicNames.removeDuplicates();
     if (!publicNames.isEmpty()) {
         const QString sentence =
             tr("网络“%1”是公用网络，防火墙会拦截串流。").arg(listed(publicNames));
@@ -214,7 +205,7 @@ QList<PcCheck::FirewallTarget> PcCheck::missingFirewallTargets(const FirewallFac
         for (const FirewallRule &r : facts.allowRules) {
             const QString ports = r.localPorts.trimmed();
             const bool anyPort = ports.isEmpty() || ports == QLatin1String("*");
-            if (anyPort && (r.application.isEmpty() ? r.protocol == 256 : samePath(r.application, facts.vrServerPath)))
+            if (anyPort && (r.application.isEmpty() ? r.protocol == 256 : DriverRegistration::samePath(r.application, facts.vrServerPath)))
                 covered = true;
         }
         if (!covered)
@@ -304,7 +295,7 @@ QString PcCheck::syncedRoot(const DriverFolderFacts &facts)
         if (isInside(facts.folder, root))
             return QDir::toNativeSeparators(root);
     }
-    const QStringList parts = normalised(facts.folder).split(QLatin1Char('/'));
+    const QStringList parts = DriverRegistration::normalised(facts.folder).split(QLatin1Char('/'));
     for (const QString &part : parts) {
         for (const char *name : kSyncFolderNames) {
             const QString n = QString::fromUtf8(name);
@@ -336,7 +327,7 @@ PcCheck::Outcome PcCheck::driverFolder(const DriverFolderFacts &facts)
         return outcome(Failed, tr("驱动文件夹的路径含有中文等字符，SteamVR 无法读取，这个磁盘也没有短路径。请把程序移到只含英文字母和数字的文件夹，例如 %1。")
                                    .arg(where));
     for (const QString &entry : facts.registered) {
-        if (samePath(entry, facts.folder))
+        if (DriverRegistration::samePath(entry, facts.folder))
             return outcome(Failed, tr("驱动以含有中文的路径注册，SteamVR 无法读取。"), Fix::RegisterShortPath,
                            tr("通过短路径注册"));
     }

@@ -119,6 +119,12 @@ private slots:
             {"category unknown", PcCheck::networkProfile(with<N>(home, [](N &f) { f.connections[0].category.clear(); })),
              PcCheck::CouldNotCheck, Fix::None, ""},
         });
+        // Unnamed public adapters (Wine lists four) name the network once.
+        const QString unnamed = PcCheck::networkProfile(with<N>(home, [](N &f) {
+            f.connections = {PcCheck::Connection{QString(), 3, QStringLiteral("Public")},
+                             PcCheck::Connection{QString(), 4, QStringLiteral("Public")}};
+        })).sentence;
+        QCOMPARE(unnamed.count(PcCheck::tr("未命名网络")), 1);
         QCOMPARE(arguments(PcCheck::makePrivateCommands(cafe)),
                  QStringList{"powershell|-NoProfile|-NonInteractive|-Command|"
                              "Set-NetConnectionProfile -InterfaceIndex 15 -NetworkCategory Private"});

@@ -4,13 +4,18 @@
 #include "logger.h"
 #include "socket_io.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 
 namespace nerevnet {
 
 namespace {
+// The receiver hands on at most kBroadcastBuffer bytes of a datagram. It reads
+// into room for the largest datagram and cuts there itself, because a read
+// into a smaller buffer reports the cut datagram differently per system.
 constexpr size_t kBroadcastBuffer = 1024;
+constexpr size_t kLargestDatagram = 65536;
 // How long the receiver waits for a datagram before it looks whether it was stopped.
 constexpr int kReceiveStepMs = 50;
 constexpr int kSimpleTcpRetrySeconds = 3;
@@ -25,7 +30,7 @@ std::string broadcastAddress()
 // ------------------------------------------------------------ SimpleUdpImp
 
 SimpleUdpImp::SimpleUdpImp(BroadcastReceiveCallback callback)
-    : m_callback(callback), m_io(1), m_socket(m_io), m_buffer(kBroadcastBuffer)
+    : m_callback(callback), m_io(1), m_socket(m_io), m_buffer(kLargestDatagram)
 {
     asio::error_code error;
     m_socket.open(asio::ip::udp::v4(), error);
@@ -126,17 +131,14 @@ void SimpleUdpImp::receiveLoop()
             // socket never sent found no one.
             continue;
         }
-        if (error == asio::error::message_size) {
-            // Windows says so for a datagram cut to the buffer; Linux cuts silently.
-            length = m_buffer.size();
-        } else if (error) {
+        if (error) {
             receiverFailed(error);
             bound = false;
             continue;
         }
         if (length > 0 && m_callback) {
             const std::string from = m_sender.address().to_string();
-            m_callback(m_buffer.data(), int32_t(length), from.c_str());
+            m_callback(m_buffer.data(), int32_t(std::min(length, kBroadcastBuffer)), from.c_str());
         }
     }
 }
