@@ -14,7 +14,7 @@ export CMAKE_CXX_COMPILER_LAUNCHER ?= ccache
 LAUNCHER_FLAGS := -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 endif
 
-.PHONY: all bootstrap build run run-windows test windows asan tsan fuzz bench soak clean
+.PHONY: all bootstrap build run run-windows test windows installer asan tsan fuzz bench soak clean
 
 all: build
 
@@ -47,6 +47,11 @@ endif
 # shipping folder build-win/shipping, every test under Wine (scripts/windows-leg).
 windows: bootstrap
 	@scripts/windows-leg
+
+# The Windows installer build-win/ostrel/installer/OSTREL_Streaming_Assistant_Setup_<version>.exe,
+# made with makensis from the shipping folder (installer/).
+installer: bootstrap
+	@scripts/windows-leg --installer
 
 # The Windows program in the Windows demo world under Wine (scripts/run-demo-windows).
 run-windows: bootstrap

@@ -1,6 +1,7 @@
 #include "nerevupdate.h"
 
 #include "httpmanager.h"
+#include "programversion.h"
 #include "versionanswer.h"
 
 #include <QDir>
@@ -19,7 +20,6 @@
 
 namespace {
 
-const char kProgramVersion[] = "1.1.16.420";
 const char kTablePath[] = "/nerevresource/pc_compare.json";
 const char kVersionPath[] = "/vrmcsys/appstore/getVozeVerInfo";
 
@@ -94,7 +94,7 @@ QString NerevUpdate::versionText(const QString& programVersion)
 
 QString NerevUpdate::version()
 {
-    return versionText(kProgramVersion);
+    return versionText(programVersion());
 }
 
 void NerevUpdate::downloadTable()
@@ -144,7 +144,7 @@ void NerevUpdate::handleVersionAnswer(QNetworkReply* reply)
     if (reply->error() != QNetworkReply::NoError)
         return;
 
-    const VersionAnswer answer = VersionAnswer::read(reply->readAll(), kProgramVersion);
+    const VersionAnswer answer = VersionAnswer::read(reply->readAll(), programVersion());
     if (!answer.logLine.isEmpty())
         qInfo().noquote() << answer.logLine;
     if (answer.verdict != VersionAnswer::Offer)

@@ -1,5 +1,6 @@
 #include "systeminfo.h"
 
+#include "programversion.h"
 #include "settingsstore.h"
 
 #include "platform/audio.h"
@@ -21,7 +22,6 @@
 
 namespace {
 
-const char* kVersion = "1.1.16.420";
 const char* kVbCableName = "CABLE Output (VB-Audio Virtual Cable)";
 const quint32 kVendorNvidia = 0x10DE;
 const quint32 kVendorAmd = 0x1002;
@@ -79,7 +79,7 @@ SystemInfo::~SystemInfo()
 
 void SystemInfo::collect()
 {
-    m_version = QString::fromLatin1(kVersion);
+    m_version = QString::fromLatin1(programVersion());
 
     m_os = registryText("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "ProductName");
     m_machineGuid = registryText("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Cryptography", "MachineGuid");
