@@ -56,12 +56,12 @@ public:
             qWarning().noquote() << "pc check fix:" << m_id << reason;
             return false;
         }
-        platform::CommandSpec spec;
-        spec.program = program.toStdString();
+        platform::ProgramCommand invocation;
+        invocation.program = program.toStdString();
         for (const QString &a : command.arguments)
-            spec.arguments.push_back(a.toStdString());
+            invocation.arguments.push_back(a.toStdString());
         const int left = qMax(1, m_limitMs - static_cast<int>(m_clock.elapsed()));
-        const platform::ProgramResult r = platform::runProgram(spec, left);
+        const platform::ProgramResult r = platform::runProgram(invocation, left);
         const QString output = fromStd(r.output);
         qInfo().noquote() << "pc check fix:" << m_id << "ran" << commandText(command.program, command.arguments)
                           << "exit" << r.exitCode << (r.timedOut ? "(timed out)" : "") << output.trimmed();

@@ -321,7 +321,7 @@ bool SystemInfo::installVbCable(const QString& dir)
 
 void SystemInfo::startNetworkCategoryQuery()
 {
-    const platform::CommandSpec query = platform::networkCategoryQuery();
+    const platform::ProgramCommand query = platform::networkCategoryQuery();
     QStringList args;
     for (const auto& a : query.arguments)
         args << fromStd(a);

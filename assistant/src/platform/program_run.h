@@ -15,13 +15,13 @@ struct ProgramResult {
     std::string error;          // why it did not start, for the log
 };
 
-// Runs `spec.program` with `spec.arguments` (each passed as one argument, no shell in
+// Runs `command.program` with `command.arguments` (each passed as one argument, no shell in
 // between) without a window, capturing its output, and waits at most `timeoutMs`;
 // past that it ends the program and everything it started.
 // Win32: CreateProcessW with the arguments quoted for CommandLineToArgvW, in a job
 // object that TerminateJobObject ends. Linux: posix_spawnp in its own process group,
 // which SIGKILL ends.
-ProgramResult runProgram(const CommandSpec &spec, int timeoutMs);
+ProgramResult runProgram(const ProgramCommand &command, int timeoutMs);
 
 // Where the system keeps the administration tool `name` ("powershell", "netsh",
 // "powercfg"); empty when this system has none.

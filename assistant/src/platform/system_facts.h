@@ -26,7 +26,7 @@ std::optional<std::vector<std::string>> registrySubKeys(const std::string &key);
 bool registryWriteString(const std::string &key, const std::string &value, const std::string &data);
 bool registryDeleteTree(const std::string &key);
 
-struct CommandSpec {
+struct ProgramCommand {
     std::string program;
     std::vector<std::string> arguments;
 };
@@ -36,6 +36,6 @@ struct CommandSpec {
 // Linux: the firewall zone NetworkManager gives the active connections ("public",
 // "external", "dmz", "block", "drop" count as Public; "home", "work", "internal",
 // "trusted" as Private); it prints no category when none is known.
-CommandSpec networkCategoryQuery();
+ProgramCommand networkCategoryQuery();
 
 } // namespace platform

@@ -90,7 +90,7 @@ std::optional<NetworkLink> defaultNetworkLink()
     if (link && link->kind == LinkKind::WiFi) {
         const std::string iw = systemToolPath("iw");
         if (!iw.empty()) {
-            const ProgramResult r = runProgram(CommandSpec{iw, {"dev", link->interfaceName, "link"}}, 3000);
+            const ProgramResult r = runProgram(ProgramCommand{iw, {"dev", link->interfaceName, "link"}}, 3000);
             if (r.started && !r.timedOut && r.exitCode == 0)
                 link->wifiFrequencyMHz = wifiFrequencyFromIwLink(r.output);
         }

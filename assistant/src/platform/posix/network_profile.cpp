@@ -63,7 +63,7 @@ std::optional<std::vector<ConnectionProfile>> connectedNetworkProfiles()
     if (nmcli.empty())
         return std::nullopt;
     const ProgramResult active =
-        runProgram(CommandSpec{nmcli, {"-t", "-f", "UUID,NAME,DEVICE", "connection", "show", "--active"}}, 5000);
+        runProgram(ProgramCommand{nmcli, {"-t", "-f", "UUID,NAME,DEVICE", "connection", "show", "--active"}}, 5000);
     if (!active.started || active.timedOut || active.exitCode != 0)
         return std::nullopt;
     std::map<std::string, std::string> zones;
@@ -73,7 +73,7 @@ std::optional<std::vector<ConnectionProfile>> connectedNetworkProfiles()
         if (fields.empty() || fields[0].empty())
             continue;
         const ProgramResult zone =
-            runProgram(CommandSpec{nmcli, {"-g", "connection.zone", "connection", "show", fields[0]}}, 5000);
+            runProgram(ProgramCommand{nmcli, {"-g", "connection.zone", "connection", "show", fields[0]}}, 5000);
         if (zone.started && !zone.timedOut && zone.exitCode == 0)
             zones[fields[0]] = zone.output;
     }

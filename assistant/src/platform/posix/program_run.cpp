@@ -18,7 +18,7 @@ extern char** environ;
 
 namespace platform {
 
-ProgramResult runProgram(const CommandSpec& spec, int timeoutMs)
+ProgramResult runProgram(const ProgramCommand& command, int timeoutMs)
 {
     ProgramResult result;
     int fds[2];
@@ -32,18 +32,18 @@ ProgramResult runProgram(const CommandSpec& spec, int timeoutMs)
     posix_spawnattr_setpgroup(&attributes, 0);
 
     std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(spec.program.c_str()));
-    for (const std::string& a : spec.arguments)
+    argv.push_back(const_cast<char*>(command.program.c_str()));
+    for (const std::string& a : command.arguments)
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     pid_t pid = -1;
-    const int rc = posix_spawnp(&pid, spec.program.c_str(), &actions, &attributes, argv.data(), environ);
+    const int rc = posix_spawnp(&pid, command.program.c_str(), &actions, &attributes, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     close(fds[1]);
     if (rc != 0) {
         close(fds[0]);
-        result.error = spec.program + ": " + std::strerror(rc);
+        result.error = command.program + ": " + std::strerror(rc);
         return result;
     }
     result.started = true;

@@ -103,7 +103,7 @@ bool registryDeleteTree(const std::string&)
 
 namespace platform {
 
-CommandSpec networkCategoryQuery()
+ProgramCommand networkCategoryQuery()
 {
     static const char* script =
         "pub=0; priv=0; "
@@ -115,7 +115,7 @@ CommandSpec networkCategoryQuery()
         "if [ $pub = 1 ]; then echo 'NetworkCategory : Public'; "
         "elif [ $priv = 1 ]; then echo 'NetworkCategory : Private'; "
         "else echo 'NetworkCategory :'; fi";
-    return CommandSpec{"/bin/sh", {"-c", script}};
+    return ProgramCommand{"/bin/sh", {"-c", script}};
 }
 
 } // namespace platform

@@ -45,10 +45,10 @@ bool isFile(const std::wstring &path)
 }
 
 // The program and its arguments as one command line, each quoted where it needs it.
-std::wstring commandLine(const CommandSpec &spec)
+std::wstring commandLine(const ProgramCommand &command)
 {
-    std::wstring line = quoteArgument(win32::widen(spec.program));
-    for (const std::string &a : spec.arguments)
+    std::wstring line = quoteArgument(win32::widen(command.program));
+    for (const std::string &a : command.arguments)
         line += L" " + quoteArgument(win32::widen(a));
     line.push_back(L'\0');
     return line;
@@ -81,14 +81,14 @@ void awaitJob(HANDLE process, HANDLE job, int timeoutMs, ProgramResult &result)
 
 } // namespace
 
-ProgramResult runProgram(const CommandSpec &spec, int timeoutMs)
+ProgramResult runProgram(const ProgramCommand &command, int timeoutMs)
 {
     ProgramResult result;
     HANDLE readEnd = nullptr, writeEnd = nullptr;
     if (!win32::outputPipe(readEnd, writeEnd, result.error))
         return result;
 
-    std::wstring line = commandLine(spec);
+    std::wstring line = commandLine(command);
     STARTUPINFOW si = win32::hiddenChild(nullptr, writeEnd);
 
     // The job ends the program and whatever it started when the time is up.
@@ -102,7 +102,7 @@ ProgramResult runProgram(const CommandSpec &spec, int timeoutMs)
     PROCESS_INFORMATION pi{};
     if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr,
                         nullptr, &si, &pi)) {
-        result.error = win32::errorText(spec.program, GetLastError());
+        result.error = win32::errorText(command.program, GetLastError());
         CloseHandle(readEnd);
         CloseHandle(writeEnd);
         CloseHandle(job);

@@ -117,9 +117,9 @@ bool registryDeleteTree(const std::string &key)
     return RegDeleteTreeW(root, subKey.c_str()) == ERROR_SUCCESS;
 }
 
-CommandSpec networkCategoryQuery()
+ProgramCommand networkCategoryQuery()
 {
-    return CommandSpec{"powershell", {"/c", "Get-NetConnectionProfile | findstr NetworkCategory"}};
+    return ProgramCommand{"powershell", {"/c", "Get-NetConnectionProfile | findstr NetworkCategory"}};
 }
 
 } // namespace platform
