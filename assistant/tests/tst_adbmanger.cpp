@@ -16,6 +16,10 @@ namespace {
 const QString kHeader = QStringLiteral("List of devices attached\r\n");
 // Programs end in ".exe" on Windows.
 const QString kExe = QStringLiteral(OSTREL_EXE_SUFFIX);
+// How long an adb run may take to start and answer. A few milliseconds
+// natively, but under Wine on a loaded machine a process start has taken
+// over five seconds. Only a failing test waits this long.
+constexpr int kAdbRunLimitMs = 30000;
 
 QString fakeAdbBinary()
 {
@@ -169,7 +173,7 @@ std::unique_ptr<AdbManger> TstAdbManger::readyManager()
     [&] {
         QCOMPARE(manager->mode(), int(AdbManger::PathAdb));
         QCOMPARE(manager->state(), int(AdbManger::ProbingPathAdb));
-        QTRY_COMPARE(manager->state(), int(AdbManger::Idle));
+        QTRY_COMPARE_WITH_TIMEOUT(manager->state(), int(AdbManger::Idle), kAdbRunLimitMs);
         QCOMPARE(manager->mode(), int(AdbManger::PathAdb));
         QTest::qWait(700);   // the probe chunk's own return to Idle
     }();
@@ -181,8 +185,8 @@ void TstAdbManger::pollAndSettle(AdbManger &manager)
     const int before = calls().size();
     manager.pollDevices();
     QCOMPARE(manager.state(), int(AdbManger::QueryingDevices));
-    QTRY_VERIFY(calls().size() >= before + 2);   // devices, then forward --list
-    QTRY_COMPARE(manager.state(), int(AdbManger::Idle));
+    QTRY_VERIFY_WITH_TIMEOUT(calls().size() >= before + 2, kAdbRunLimitMs);   // devices, then forward --list
+    QTRY_COMPARE_WITH_TIMEOUT(manager.state(), int(AdbManger::Idle), kAdbRunLimitMs);
     QTest::qWait(100);
 }
 
@@ -406,7 +410,7 @@ void TstAdbManger::offlineOrConnectingEndsAdb()
     QSignalSpy toast(manager.get(), &AdbManger::showAdbTipToast);
     QSignalSpy connect(manager.get(), &AdbManger::deviceConnect);
     manager->pollDevices();
-    QVERIFY(toast.wait(5000));
+    QVERIFY(toast.wait(kAdbRunLimitMs));
     QCOMPARE(toast.count(), 1);
     QCOMPARE(connect.count(), 0);
     QVERIFY(server.waitForFinished(3000));                // long before its 30 s stay
@@ -426,7 +430,7 @@ void TstAdbManger::crLfAnswerMapsPorts()
     answer(QStringLiteral("forward_--list"), "\r\n", 300);
     auto manager = readyManager();
     manager->pollDevices();
-    QTRY_VERIFY(calls().contains(QStringLiteral("reverse tcp:50001 tcp:50001")));
+    QTRY_VERIFY_WITH_TIMEOUT(calls().contains(QStringLiteral("reverse tcp:50001 tcp:50001")), kAdbRunLimitMs);
     QStringList seen = calls();
     QCOMPARE(seen.mid(1, 6), (QStringList { "devices", "forward --list", "forward tcp:9943 tcp:9943", "forward tcp:9944 tcp:9944",
                                            "reverse tcp:50000 tcp:50000", "reverse tcp:50001 tcp:50001" }));
@@ -439,7 +443,7 @@ void TstAdbManger::crLfAnswerMapsPorts()
     // The mapping list's own "\r\n" is not in the querying state: no new mapping.
     QTest::qWait(1500);
     QCOMPARE(calls().size(), 9);
-    QTRY_COMPARE(manager->state(), int(AdbManger::Idle));
+    QTRY_COMPARE_WITH_TIMEOUT(manager->state(), int(AdbManger::Idle), kAdbRunLimitMs);
 }
 
 void TstAdbManger::mappingListStartsNothing()
@@ -465,7 +469,7 @@ void TstAdbManger::onePieceAnswersOfTheRealAdbMapOnce()
     auto manager = readyManager();
     QSignalSpy spy(manager.get(), &AdbManger::deviceConnect);
     manager->pollDevices();
-    QTRY_VERIFY(calls().contains(QStringLiteral("reverse --list")));
+    QTRY_VERIFY_WITH_TIMEOUT(calls().contains(QStringLiteral("reverse --list")), kAdbRunLimitMs);
     QCOMPARE(spy.count(), 1);
     QCOMPARE(spy.at(0).at(1).toString(), QStringLiteral("KZ0001"));
     QCOMPARE(calls().mid(1), (QStringList { "devices", "forward --list", "forward tcp:9943 tcp:9943",
@@ -473,7 +477,7 @@ void TstAdbManger::onePieceAnswersOfTheRealAdbMapOnce()
                                             "reverse tcp:50001 tcp:50001", "forward --list", "reverse --list" }));
     QCOMPARE(scriptFile(QStringLiteral("ports/forward")), QByteArray("tcp:9943 tcp:9943\ntcp:9944 tcp:9944\n"));
     QCOMPARE(scriptFile(QStringLiteral("ports/reverse")), QByteArray("tcp:50000 tcp:50000\ntcp:50001 tcp:50001\n"));
-    QTRY_COMPARE(manager->state(), int(AdbManger::Idle));
+    QTRY_COMPARE_WITH_TIMEOUT(manager->state(), int(AdbManger::Idle), kAdbRunLimitMs);
 
     // The next poll finds the four mappings: nothing more to do.
     QTest::qWait(700);
@@ -510,7 +514,7 @@ void TstAdbManger::bothListsInOneChunk()
     auto manager = readyManager();
     QSignalSpy spy(manager.get(), &AdbManger::deviceConnect);
     manager->pollDevices();
-    QVERIFY(spy.wait(5000));
+    QVERIFY(spy.wait(kAdbRunLimitMs));
     QCOMPARE(spy.count(), 1);
     QCOMPARE(spy.at(0).at(0).toBool(), true);
     QCOMPARE(spy.at(0).at(1).toString(), QStringLiteral("KZ0002"));
@@ -534,18 +538,18 @@ void TstAdbManger::serverKilledDuringMappingIsMappedAgain()
     auto manager = readyManager();
     LogCapture log;
     manager->pollDevices();
-    QTRY_VERIFY(calls().contains(QStringLiteral("forward tcp:9944 tcp:9944")));
+    QTRY_VERIFY_WITH_TIMEOUT(calls().contains(QStringLiteral("forward tcp:9944 tcp:9944")), kAdbRunLimitMs);
     writeScript(QStringLiteral("ports/forward"), "");
     writeScript(QStringLiteral("forward_tcp:9944_tcp:9944.out"), "");
     writeScript(QStringLiteral("forward_tcp:9944_tcp:9944.err"),
                 "error: protocol fault (couldn't read status): Connection reset by peer\n");
     writeScript(QStringLiteral("forward_tcp:9944_tcp:9944.exit"), "1");
 
-    QTRY_COMPARE(log.count(QStringLiteral("adb port mapping failed (exit 1): error: protocol fault")), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(log.count(QStringLiteral("adb port mapping failed (exit 1): error: protocol fault")), 1, kAdbRunLimitMs);
     // The mapping list that follows shows the loss too.
-    QTRY_VERIFY(calls().contains(QStringLiteral("reverse --list")));
-    QTRY_COMPARE(log.count(QStringLiteral("adb mappings incomplete")), 1);
-    QTRY_COMPARE(manager->state(), int(AdbManger::Idle));
+    QTRY_VERIFY_WITH_TIMEOUT(calls().contains(QStringLiteral("reverse --list")), kAdbRunLimitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(log.count(QStringLiteral("adb mappings incomplete")), 1, kAdbRunLimitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(manager->state(), int(AdbManger::Idle), kAdbRunLimitMs);
     QVERIFY(!calls().contains(QStringLiteral("reverse tcp:50000 tcp:50000")));
     QCOMPARE(scriptFile(QStringLiteral("ports/forward")), QByteArray());
 
@@ -553,7 +557,7 @@ void TstAdbManger::serverKilledDuringMappingIsMappedAgain()
     for (const char *suffix : { ".out", ".err", ".exit", ".delay" })
         QFile::remove(m_script + QStringLiteral("/forward_tcp:9944_tcp:9944") + QLatin1String(suffix));
     manager->pollDevices();
-    QTRY_COMPARE(scriptFile(QStringLiteral("ports/reverse")), QByteArray("tcp:50000 tcp:50000\ntcp:50001 tcp:50001\n"));
+    QTRY_COMPARE_WITH_TIMEOUT(scriptFile(QStringLiteral("ports/reverse")), QByteArray("tcp:50000 tcp:50000\ntcp:50001 tcp:50001\n"), kAdbRunLimitMs);
     QCOMPARE(scriptFile(QStringLiteral("ports/forward")), QByteArray("tcp:9943 tcp:9943\ntcp:9944 tcp:9944\n"));
     QCOMPARE(manager->lastSerial(), QStringLiteral("KZ0003"));
 }
@@ -592,7 +596,7 @@ void TstAdbManger::folderAdbAfterSilentProbe()
     QCOMPARE(manager->mode(), int(AdbManger::FolderAdb));
     QCOMPARE(manager->adbPath(), QDir::currentPath() + QStringLiteral("/ADB/adb") + kExe);
     QCOMPARE(manager->state(), int(AdbManger::QueryingDevices));
-    QVERIFY(spy.wait(5000));
+    QVERIFY(spy.wait(kAdbRunLimitMs));
     QCOMPARE(spy.at(0).at(1).toString(), QStringLiteral("ABC123"));
 }
 
@@ -667,7 +671,7 @@ void TstAdbManger::watcherStartsAndStopsWithTheObject()
         // this one, as the watcher's does.
         std::thread([&] { emit manager->checkdevice(); }).join();
         QCOMPARE(manager->state(), int(AdbManger::ProbingPathAdb));
-        QTRY_COMPARE(spy.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 1, kAdbRunLimitMs);
     }
 }
 
