@@ -1,6 +1,7 @@
 // AdbManger against a scripted adb (tools/fake-adb) on PATH, in the program's
 // ADB folder, or as an already running adb; once against Debian's real adb
 // with no device attached. Every adb run is a real child process.
+#include "childwait.h"
 #include "adbanswers.h"
 #include "adbmanger.h"
 #include "logcapture.h"
@@ -16,10 +17,6 @@ namespace {
 const QString kHeader = QStringLiteral("List of devices attached\r\n");
 // Programs end in ".exe" on Windows.
 const QString kExe = QStringLiteral(OSTREL_EXE_SUFFIX);
-// How long an adb run may take to start and answer. A few milliseconds
-// natively, but under Wine on a loaded machine a process start has taken
-// over five seconds. Only a failing test waits this long.
-constexpr int kAdbRunLimitMs = 30000;
 
 QString fakeAdbBinary()
 {
@@ -173,7 +170,7 @@ std::unique_ptr<AdbManger> TstAdbManger::readyManager()
     [&] {
         QCOMPARE(manager->mode(), int(AdbManger::PathAdb));
         QCOMPARE(manager->state(), int(AdbManger::ProbingPathAdb));
-        QTRY_COMPARE_WITH_TIMEOUT(manager->state(), int(AdbManger::Idle), kAdbRunLimitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(manager->state(), int(AdbManger::Idle), kChildProcessWaitMs);
         QCOMPARE(manager->mode(), int(AdbManger::PathAdb));
         QTest::qWait(700);   // the probe chunk's own return to Idle
     }();
@@ -185,8 +182,8 @@ void TstAdbManger::pollAndSettle(AdbManger &manager)
     const int before = calls().size();
     manager.pollDevices();
     QCOMPARE(manager.state(), int(AdbManger::QueryingDevices));
-    QTRY_VERIFY_WITH_TIMEOUT(calls().size() >= before + 2, kAdbRunLimitMs);   // devices, then forward --list
-    QTRY_COMPARE_WITH_TIMEOUT(manager.state(), int(AdbManger::Idle), kAdbRunLimitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(calls().size() >= before + 2, kChildProcessWaitMs);   // devices, then forward --list
+    QTRY_COMPARE_WITH_TIMEOUT(manager.state(), int(AdbManger::Idle), kChildProcessWaitMs);
     QTest::qWait(100);
 }
 
@@ -410,7 +407,7 @@ void TstAdbManger::offlineOrConnectingEndsAdb()
     QSignalSpy toast(manager.get(), &AdbManger::showAdbTipToast);
     QSignalSpy connect(manager.get(), &AdbManger::deviceConnect);
     manager->pollDevices();
-    QVERIFY(toast.wait(kAdbRunLimitMs));
+    QVERIFY(toast.wait(kChildProcessWaitMs));
     QCOMPARE(toast.count(), 1);
     QCOMPARE(connect.count(), 0);
     QVERIFY(server.waitForFinished(3000));                // long before its 30 s stay
@@ -430,7 +427,7 @@ void TstAdbManger::crLfAnswerMapsPorts()
     answer(QStringLiteral("forward_--list"), "\r\n", 300);
     auto manager = readyManager();
     manager->pollDevices();
-    QTRY_VERIFY_WITH_TIMEOUT(calls().contains(QStringLiteral("reverse tcp:50001 tcp:50001")), kAdbRunLimitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(calls().contains(QStringLiteral("reverse tcp:50001 tcp:50001")), kChildProcessWaitMs);
     QStringList seen = calls();
     QCOMPARE(seen.mid(1, 6), (QStringList { "devices", "forward --list", "forward tcp:9943 tcp:9943", "forward tcp:9944 tcp:9944",
                                            "reverse tcp:50000 tcp:50000", "reverse tcp:50001 tcp:50001" }));
@@ -443,7 +440,7 @@ void TstAdbManger::crLfAnswerMapsPorts()
     // The mapping list's own "\r\n" is not in the querying state: no new mapping.
     QTest::qWait(1500);
     QCOMPARE(calls().size(), 9);
-    QTRY_COMPARE_WITH_TIMEOUT(manager->state(), int(AdbManger::Idle), kAdbRunLimitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(manager->state(), int(AdbManger::Idle), kChildProcessWaitMs);
 }
 
 void TstAdbManger::mappingListStartsNothing()
@@ -469,7 +466,7 @@ void TstAdbManger::onePieceAnswersOfTheRealAdbMapOnce()
     auto manager = readyManager();
     QSignalSpy spy(manager.get(), &AdbManger::deviceConnect);
     manager->pollDevices();
-    QTRY_VERIFY_WITH_TIMEOUT(calls().contains(QStringLiteral("reverse --list")), kAdbRunLimitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(calls().contains(QStringLiteral("reverse --list")), kChildProcessWaitMs);
     QCOMPARE(spy.count(), 1);
     QCOMPARE(spy.at(0).at(1).toString(), QStringLiteral("KZ0001"));
     QCOMPARE(calls().mid(1), (QStringList { "devices", "forward --list", "forward tcp:9943 tcp:9943",
@@ -477,7 +474,7 @@ void TstAdbManger::onePieceAnswersOfTheRealAdbMapOnce()
                                             "reverse tcp:50001 tcp:50001", "forward --list", "reverse --list" }));
     QCOMPARE(scriptFile(QStringLiteral("ports/forward")), QByteArray("tcp:9943 tcp:9943\ntcp:9944 tcp:9944\n"));
     QCOMPARE(scriptFile(QStringLiteral("ports/reverse")), QByteArray("tcp:50000 tcp:50000\ntcp:50001 tcp:50001\n"));
-    QTRY_COMPARE_WITH_TIMEOUT(manager->state(), int(AdbManger::Idle), kAdbRunLimitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(manager->state(), int(AdbManger::Idle), kChildProcessWaitMs);
 
     // The next poll finds the four mappings: nothing more to do.
     QTest::qWait(700);
@@ -514,7 +511,7 @@ void TstAdbManger::bothListsInOneChunk()
     auto manager = readyManager();
     QSignalSpy spy(manager.get(), &AdbManger::deviceConnect);
     manager->pollDevices();
-    QVERIFY(spy.wait(kAdbRunLimitMs));
+    QVERIFY(spy.wait(kChildProcessWaitMs));
     QCOMPARE(spy.count(), 1);
     QCOMPARE(spy.at(0).at(0).toBool(), true);
     QCOMPARE(spy.at(0).at(1).toString(), QStringLiteral("KZ0002"));
@@ -538,18 +535,18 @@ void TstAdbManger::serverKilledDuringMappingIsMappedAgain()
     auto manager = readyManager();
     LogCapture log;
     manager->pollDevices();
-    QTRY_VERIFY_WITH_TIMEOUT(calls().contains(QStringLiteral("forward tcp:9944 tcp:9944")), kAdbRunLimitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(calls().contains(QStringLiteral("forward tcp:9944 tcp:9944")), kChildProcessWaitMs);
     writeScript(QStringLiteral("ports/forward"), "");
     writeScript(QStringLiteral("forward_tcp:9944_tcp:9944.out"), "");
     writeScript(QStringLiteral("forward_tcp:9944_tcp:9944.err"),
                 "error: protocol fault (couldn't read status): Connection reset by peer\n");
     writeScript(QStringLiteral("forward_tcp:9944_tcp:9944.exit"), "1");
 
-    QTRY_COMPARE_WITH_TIMEOUT(log.count(QStringLiteral("adb port mapping failed (exit 1): error: protocol fault")), 1, kAdbRunLimitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(log.count(QStringLiteral("adb port mapping failed (exit 1): error: protocol fault")), 1, kChildProcessWaitMs);
     // The mapping list that follows shows the loss too.
-    QTRY_VERIFY_WITH_TIMEOUT(calls().contains(QStringLiteral("reverse --list")), kAdbRunLimitMs);
-    QTRY_COMPARE_WITH_TIMEOUT(log.count(QStringLiteral("adb mappings incomplete")), 1, kAdbRunLimitMs);
-    QTRY_COMPARE_WITH_TIMEOUT(manager->state(), int(AdbManger::Idle), kAdbRunLimitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(calls().contains(QStringLiteral("reverse --list")), kChildProcessWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(log.count(QStringLiteral("adb mappings incomplete")), 1, kChildProcessWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(manager->state(), int(AdbManger::Idle), kChildProcessWaitMs);
     QVERIFY(!calls().contains(QStringLiteral("reverse tcp:50000 tcp:50000")));
     QCOMPARE(scriptFile(QStringLiteral("ports/forward")), QByteArray());
 
@@ -557,7 +554,7 @@ void TstAdbManger::serverKilledDuringMappingIsMappedAgain()
     for (const char *suffix : { ".out", ".err", ".exit", ".delay" })
         QFile::remove(m_script + QStringLiteral("/forward_tcp:9944_tcp:9944") + QLatin1String(suffix));
     manager->pollDevices();
-    QTRY_COMPARE_WITH_TIMEOUT(scriptFile(QStringLiteral("ports/reverse")), QByteArray("tcp:50000 tcp:50000\ntcp:50001 tcp:50001\n"), kAdbRunLimitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(scriptFile(QStringLiteral("ports/reverse")), QByteArray("tcp:50000 tcp:50000\ntcp:50001 tcp:50001\n"), kChildProcessWaitMs);
     QCOMPARE(scriptFile(QStringLiteral("ports/forward")), QByteArray("tcp:9943 tcp:9943\ntcp:9944 tcp:9944\n"));
     QCOMPARE(manager->lastSerial(), QStringLiteral("KZ0003"));
 }
@@ -596,7 +593,7 @@ void TstAdbManger::folderAdbAfterSilentProbe()
     QCOMPARE(manager->mode(), int(AdbManger::FolderAdb));
     QCOMPARE(manager->adbPath(), QDir::currentPath() + QStringLiteral("/ADB/adb") + kExe);
     QCOMPARE(manager->state(), int(AdbManger::QueryingDevices));
-    QVERIFY(spy.wait(kAdbRunLimitMs));
+    QVERIFY(spy.wait(kChildProcessWaitMs));
     QCOMPARE(spy.at(0).at(1).toString(), QStringLiteral("ABC123"));
 }
 
@@ -671,7 +668,7 @@ void TstAdbManger::watcherStartsAndStopsWithTheObject()
         // this one, as the watcher's does.
         std::thread([&] { emit manager->checkdevice(); }).join();
         QCOMPARE(manager->state(), int(AdbManger::ProbingPathAdb));
-        QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 1, kAdbRunLimitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 1, kChildProcessWaitMs);
     }
 }
 

@@ -2,6 +2,7 @@
 // a later switch with its SteamVR restart and adb's end, the same mode again,
 // stopSteam, and sequences that wait their turn. Real simulators throughout
 // (controllerworld.h).
+#include "childwait.h"
 #include "controllerworld.h"
 
 #include <QSignalSpy>
@@ -62,12 +63,12 @@ void TestNerevManagerModes::firstWiredChoice()
 
     // SteamVR starts; adb is asked for the headset, which then counts as connected
     // once the streamer answers "WiredConnect" and SteamVR runs.
-    QTRY_COMPARE(m_world.steamVrLaunches(), 1);
-    QTRY_VERIFY(enumerated.count() >= 1);
+    QTRY_COMPARE_WITH_TIMEOUT(m_world.steamVrLaunches(), 1, kChildProcessWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(enumerated.count() >= 1, kChildProcessWaitMs);
     QVERIFY(nerev->hasEnumdevices());
     QVERIFY(nerev->isKY());
-    QTRY_VERIFY(m_world.streamerReceivedCount("WiredConnect") >= 1);
-    QTRY_VERIFY(nerev->vrIsConnect());
+    QTRY_VERIFY_WITH_TIMEOUT(m_world.streamerReceivedCount("WiredConnect") >= 1, kChildProcessWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(nerev->vrIsConnect(), kChildProcessWaitMs);
     QCOMPARE(nerev->vrName(), QString("Marelle眼镜"));
     QVERIFY(m_world.adbCalls().contains("devices"));
     QCOMPARE(nerev->steamState(), NerevManager::Pass);
@@ -100,7 +101,7 @@ void TestNerevManagerModes::firstWirelessChoiceWaitsForSteam()
     QTRY_COMPARE_WITH_TIMEOUT(m_world.steamLaunches(), 1, 10000);
     QTRY_COMPARE_WITH_TIMEOUT(m_world.steamVrLaunches(), 1, 15000);
     QVERIFY2(turnsWhileWaiting > 10, qPrintable(QString::number(turnsWhileWaiting)));
-    QTRY_VERIFY(nerev->haslaunchSteam());
+    QTRY_VERIFY_WITH_TIMEOUT(nerev->haslaunchSteam(), kChildProcessWaitMs);
     // Wireless: adb was never asked anything beyond its probe at creation.
     QCOMPARE(m_world.adbCalls(), QStringList { "--version" });
 }
@@ -112,9 +113,9 @@ void TestNerevManagerModes::switchRestartsSteamVrAndEndsAdb()
     QVERIFY(m_world.startStreamer({ "--headset", "Alpha;192.168.0.7;false", "--report-ms", "0" }));
     NerevManager *nerev = m_world.makeController();
     QVERIFY(nerev->wired());
-    QTRY_VERIFY(m_world.steamVrRunning());
+    QTRY_VERIFY_WITH_TIMEOUT(m_world.steamVrRunning(), kChildProcessWaitMs);
     QVERIFY(m_world.startAdbServer());
-    QTRY_VERIFY(m_world.adbServerRunning());
+    QTRY_VERIFY_WITH_TIMEOUT(m_world.adbServerRunning(), kChildProcessWaitMs);
     QVERIFY(m_world.modeBlockOver(nerev));
     // SteamVR some time up, as a user would find it.
     QTest::qWait(m_world.timing.switchBlockMs + 250);
@@ -145,9 +146,9 @@ void TestNerevManagerModes::switchRestartsSteamVrAndEndsAdb()
     QCOMPARE(wiredChange.count(), 1);
     QVERIFY(!nerev->wired());
     QCOMPARE(m_world.settingsFile().value("wiredOrWireless").toInt(), 2);
-    QTRY_VERIFY(!m_world.adbServerRunning());
+    QTRY_VERIFY_WITH_TIMEOUT(!m_world.adbServerRunning(), kChildProcessWaitMs);
     // The automatic first connection is armed again.
-    QTRY_VERIFY(m_world.streamerReceived().contains("LinkTo Alpha 192.168.0.7 "));
+    QTRY_VERIFY_WITH_TIMEOUT(m_world.streamerReceived().contains("LinkTo Alpha 192.168.0.7 "), kChildProcessWaitMs);
 }
 
 void TestNerevManagerModes::sameModeAgainOnlyStoresIt()
@@ -155,7 +156,7 @@ void TestNerevManagerModes::sameModeAgainOnlyStoresIt()
     QVERIFY(m_world.storeMode(2));
     QVERIFY(m_world.startSteamClient());
     NerevManager *nerev = m_world.makeController();
-    QTRY_COMPARE(m_world.steamVrLaunches(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(m_world.steamVrLaunches(), 1, kChildProcessWaitMs);
     // The stored mode's application ends the start-up sequence and only then
     // starts its block; on a busy machine that can be well after the launch.
     QVERIFY(m_world.modeBlockOver(nerev));
@@ -177,12 +178,12 @@ void TestNerevManagerModes::stopSteamThenSwitch()
     QVERIFY(m_world.startSteamClient());
     QVERIFY(m_world.startStreamer());
     NerevManager *nerev = m_world.makeController();
-    QTRY_VERIFY(m_world.steamVrRunning());
+    QTRY_VERIFY_WITH_TIMEOUT(m_world.steamVrRunning(), kChildProcessWaitMs);
     QSignalSpy ticks(nerev, &NerevManager::handleEvent);
-    QTRY_VERIFY(ticks.count() >= 1);
+    QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 1, kChildProcessWaitMs);
 
     nerev->stopSteam();
-    QTRY_VERIFY(!m_world.steamVrRunning());
+    QTRY_VERIFY_WITH_TIMEOUT(!m_world.steamVrRunning(), kChildProcessWaitMs);
     QVERIFY(m_world.settle());
     const int ticksAfterStop = ticks.count();
     QTest::qWait(3 * m_world.timing.tickMs);
@@ -193,7 +194,7 @@ void TestNerevManagerModes::stopSteamThenSwitch()
     QSignalSpy toasts(nerev, &NerevManager::showToast);
     QVERIFY(nerev->setProperty("wired", true));
     QCOMPARE(toastTexts(toasts), QStringList { "正在重启，请稍候" });
-    QTRY_VERIFY(nerev->wired());
+    QTRY_VERIFY_WITH_TIMEOUT(nerev->wired(), kChildProcessWaitMs);
     QTRY_COMPARE_WITH_TIMEOUT(m_world.steamVrLaunches(), 2, 10000);
     QTest::qWait(3 * m_world.timing.tickMs);
     QCOMPARE(ticks.count(), ticksAfterStop);
@@ -238,7 +239,7 @@ void TestNerevManagerModes::exitWhileARestartRuns()
     QVERIFY(m_world.startSlowSteamVrServer(1000));
     nerev->setEffects(0, 0, 0, false, false, false, false);
     nerev->connectVR("KY0009", "192.168.0.9"); // queued behind the change
-    QTRY_VERIFY(m_world.shutdownToolRan());
+    QTRY_VERIFY_WITH_TIMEOUT(m_world.shutdownToolRan(), kChildProcessWaitMs);
     m_world.controller.reset();
 
     QVERIFY(!m_world.anySteamVrProcess());

@@ -1,6 +1,7 @@
 // The controller's construction and destruction, its surface (meta-object
 // order, system information, hardware verdict, analytics) and the small
 // operations of the pages, against the real simulators (controllerworld.h).
+#include "childwait.h"
 #include "controllerworld.h"
 
 #include <QDesktopServices>
@@ -101,7 +102,7 @@ void TestNerevManagerStartup::storedModeIsAppliedDuringConstruction()
     QVERIFY(m_world.steamLog().contains(FakeSteamInstall::shutdownLine()));
     QCOMPARE(m_world.sessionFps(), 90);
     QCOMPARE(m_world.sessionFile().value("openvr_config").toObject().value("refresh_rate").toInt(), 90);
-    QTRY_COMPARE(m_world.steamVrLaunches(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(m_world.steamVrLaunches(), 1, kChildProcessWaitMs);
     const QStringList log = m_world.steamLog();
     QVERIFY(log.indexOf(FakeSteamInstall::shutdownLine()) >= 0);
     QVERIFY(log.indexOf(FakeSteamInstall::shutdownLine()) < log.indexOf(FakeSteamInstall::urlLine("steam://rungameid/250820")));
@@ -110,8 +111,8 @@ void TestNerevManagerStartup::storedModeIsAppliedDuringConstruction()
     // The periodic refresh runs and asks the streamer for its headsets.
     QVERIFY(m_world.startStreamer());
     QSignalSpy ticks(nerev, &NerevManager::handleEvent);
-    QTRY_VERIFY(ticks.count() >= 2);
-    QTRY_VERIFY(m_world.streamerReceivedCount("HMDInfoRequest") >= 1);
+    QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 2, kChildProcessWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(m_world.streamerReceivedCount("HMDInfoRequest") >= 1, kChildProcessWaitMs);
     QCOMPARE(m_world.streamerReceivedCount("WiredConnect"), 0);
     QVERIFY(nerev->systemInfo() != "[]");
     // The page view, then the hardware verdict's, once the mode that names it is applied.
@@ -128,9 +129,9 @@ void TestNerevManagerStartup::storedWiredModeStartsAdbPolling()
     NerevManager *nerev = m_world.makeController();
     QCOMPARE(nerev->wired(), true);
     QVERIFY(nerev->isHideSelectPage());
-    QTRY_VERIFY(m_world.adbCalls().contains("devices"));
+    QTRY_VERIFY_WITH_TIMEOUT(m_world.adbCalls().contains("devices"), kChildProcessWaitMs);
     QVERIFY(m_world.startStreamer());
-    QTRY_VERIFY(m_world.streamerReceivedCount("WiredConnect") >= 1);
+    QTRY_VERIFY_WITH_TIMEOUT(m_world.streamerReceivedCount("WiredConnect") >= 1, kChildProcessWaitMs);
 }
 
 void TestNerevManagerStartup::withoutStoredModeNothingRuns()
@@ -198,7 +199,7 @@ void TestNerevManagerStartup::pcHardwareIsJudgedOnceAndReportedPerVerdict()
     QCOMPARE(nerev->property("pcHardware").toInt(), int(NerevManager::AdviceHardware));
     QCOMPARE(nerev->pcHardware(), NerevManager::AdviceHardware);
     QStringList ids;
-    QTRY_VERIFY((ids += m_world.eventIds()).contains("streamingAssistant_streaming_wiredStreaming_0_0_page_view"));
+    QTRY_VERIFY_WITH_TIMEOUT((ids += m_world.eventIds()).contains("streamingAssistant_streaming_wiredStreaming_0_0_page_view"), kChildProcessWaitMs);
     QCOMPARE(ids.count("streamingAssistant_streaming_wiredStreaming_0_0_page_view"), 1);
     QTest::qWait(50);
     QCOMPARE(m_world.events().size(), 0);
@@ -210,7 +211,7 @@ void TestNerevManagerStartup::pcHardwareIsJudgedOnceAndReportedPerVerdict()
     QCOMPARE(verdicts.count(), 2);
     QCOMPARE(nerev->pcHardware(), NerevManager::NotCanRun);
     QList<QJsonObject> events;
-    QTRY_VERIFY(!(events += m_world.events()).isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(!(events += m_world.events()).isEmpty(), kChildProcessWaitMs);
     QCOMPARE(events.size(), 1);
     QCOMPARE(events.at(0).value("eventId").toString(), QString("streamingAssistant_streaming_wiredStreaming_0_0_page_view"));
     QCOMPARE(events.at(0).value("extraData").toObject(), (QJsonObject { { "is_available", false } }));
@@ -322,7 +323,7 @@ void TestNerevManagerStartup::feedbackWithoutHeadsetIdCarriesTheContact()
     NerevManager *nerev = m_world.makeController();
     const QDate today = QDate::currentDate();
     nerev->sendFeecback("画面卡顿", "qq:12345");
-    QTRY_COMPARE(m_world.cloud().feedbackUploads().size(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(m_world.cloud().feedbackUploads().size(), 1, kChildProcessWaitMs);
     const QJsonArray parts = m_world.cloud().feedbackUploads().at(0).value("parts").toArray();
     QCOMPARE(parts.size(), 2);
     const QString name = parts.at(1).toObject().value("body").toString();
@@ -340,7 +341,7 @@ void TestNerevManagerStartup::feedbackWithoutHeadsetIdCarriesTheContact()
     // With a headset known, its id names the feedback.
     nerev->connectVR("KY7788", "192.168.0.9");
     nerev->sendFeecback("again", "qq:12345");
-    QTRY_COMPARE(m_world.cloud().feedbackUploads().size(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(m_world.cloud().feedbackUploads().size(), 2, kChildProcessWaitMs);
     QVERIFY(m_world.cloud().feedbackUploads().at(1).value("parts").toArray().at(1).toObject().value("body")
                 .toString().endsWith("_KY7788"));
 }
@@ -394,13 +395,13 @@ void TestNerevManagerStartup::launchingSteamAndSteamVr()
     QTRY_VERIFY_WITH_TIMEOUT(m_world.steamRunning(), 15000);
     QCOMPARE(m_world.steamLaunches(), 1);
 
-    QTRY_VERIFY(m_world.steam->isSteamRunning());
+    QTRY_VERIFY_WITH_TIMEOUT(m_world.steam->isSteamRunning(), kChildProcessWaitMs);
     nerev->launchSteam(true);
     QVERIFY(nerev->haslaunchSteamVR());
     QCOMPARE(vrChange.count(), 1);
     QCOMPARE(toasts.last().at(0).toString(), QString("正在准备打开或者安装SteamVR,确保已登录steam"));
     QCOMPARE(toasts.last().at(1).toInt(), 2000);
-    QTRY_COMPARE(m_world.steamVrLaunches(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(m_world.steamVrLaunches(), 1, kChildProcessWaitMs);
 }
 
 void TestNerevManagerStartup::exitSequenceWritesTheFiles()

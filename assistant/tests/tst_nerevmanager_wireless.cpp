@@ -2,6 +2,7 @@
 // reporting headsets: automatic first connection, several headsets, the
 // user's connect and disconnect, reconnection, and the power, network and
 // Steam state checks of every refresh (controllerworld.h).
+#include "childwait.h"
 #include "controllerworld.h"
 #include "vrlistmodel.h"
 
@@ -66,8 +67,8 @@ void TestNerevManagerWireless::theOnlyHeadsetIsConnectedAutomatically()
     QVERIFY(nerev);
     QCOMPARE(nerev->vrName(), QString("Marelle眼镜"));
     QSignalSpy lists(nerev, &NerevManager::showVrList);
-    QTRY_COMPARE(links("KZ12ABCDEFGH", "192.168.0.7"), 1);
-    QTRY_VERIFY(nerev->vrIsConnect());
+    QTRY_COMPARE_WITH_TIMEOUT(links("KZ12ABCDEFGH", "192.168.0.7"), 1, kChildProcessWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(nerev->vrIsConnect(), kChildProcessWaitMs);
     QCOMPARE(nerev->vrName(), QString("眼镜ID：CDEFGH"));
     QVERIFY(nerev->hasEnumdevices());
     refreshes(nerev, 3);
@@ -87,7 +88,7 @@ void TestNerevManagerWireless::aHeadsetConnectedAlreadyIsAdoptedOnTheNextRefresh
 {
     NerevManager *nerev = startWireless({ "--headset", "Alpha;192.168.0.7;true" });
     QVERIFY(nerev);
-    QTRY_VERIFY(nerev->vrIsConnect());
+    QTRY_VERIFY_WITH_TIMEOUT(nerev->vrIsConnect(), kChildProcessWaitMs);
     QCOMPARE(nerev->vrName(), QString("眼镜ID：Alpha"));
     QCOMPARE(m_world.streamerReceived().filter("LinkTo").size(), 0);
 }
@@ -101,7 +102,7 @@ void TestNerevManagerWireless::severalHeadsetsAreLeftToTheUser()
     NerevManager *nerev = startWireless({ "--headset", "Alpha;192.168.0.7;false", "--headset", "Beta;192.168.0.8;false" });
     QVERIFY(nerev);
     QSignalSpy more(nerev, &NerevManager::showMoreHMD);
-    QTRY_COMPARE(more.count(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(more.count(), 1, kChildProcessWaitMs);
     refreshes(nerev, 3);
     QCOMPARE(more.count(), 1);
     QCOMPARE(m_world.streamerReceived().filter("LinkTo").size(), 0);
@@ -115,8 +116,8 @@ void TestNerevManagerWireless::severalHeadsetsAreLeftToTheUser()
     QCOMPARE(cell(list, 1, "isRecent").toBool(), true);
 
     nerev->connectVR("Beta", "192.168.0.8");
-    QTRY_COMPARE(links("Beta", "192.168.0.8"), 1);
-    QTRY_VERIFY(nerev->vrIsConnect());
+    QTRY_COMPARE_WITH_TIMEOUT(links("Beta", "192.168.0.8"), 1, kChildProcessWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(nerev->vrIsConnect(), kChildProcessWaitMs);
     QCOMPARE(nerev->vrName(), QString("眼镜ID：Beta"));
 }
 
@@ -124,15 +125,15 @@ void TestNerevManagerWireless::connectingBetaWhileAlphaIsConnected()
 {
     NerevManager *nerev = startWireless({ "--headset", "Alpha;192.168.0.7;false", "--link-delay-ms", "100" });
     QVERIFY(nerev);
-    QTRY_VERIFY(nerev->vrIsConnect());
+    QTRY_VERIFY_WITH_TIMEOUT(nerev->vrIsConnect(), kChildProcessWaitMs);
 
     nerev->connectVR("Beta", "192.168.0.8");
-    QTRY_COMPARE(links("Beta", "192.168.0.8"), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(links("Beta", "192.168.0.8"), 1, kChildProcessWaitMs);
     const QStringList received = m_world.streamerReceived();
     const int disconnect = received.indexOf("Disconnect Alpha 192.168.0.7 ");
     QVERIFY(disconnect >= 0);
     QCOMPARE(received.at(disconnect + 1), QString("LinkTo Beta 192.168.0.8 "));
-    QTRY_COMPARE(nerev->vrName(), QString("眼镜ID：Beta"));
+    QTRY_COMPARE_WITH_TIMEOUT(nerev->vrName(), QString("眼镜ID：Beta"), kChildProcessWaitMs);
 
     m_world.controller.reset(); // the exit writes the recent list
     QFile written(m_world.userDir() + "/setting.inf");
@@ -144,13 +145,13 @@ void TestNerevManagerWireless::aUserDisconnectIsRespected()
 {
     NerevManager *nerev = startWireless({ "--headset", "Alpha;192.168.0.7;false", "--link-delay-ms", "100" });
     QVERIFY(nerev);
-    QTRY_VERIFY(nerev->vrIsConnect());
+    QTRY_VERIFY_WITH_TIMEOUT(nerev->vrIsConnect(), kChildProcessWaitMs);
     QSignalSpy lists(nerev, &NerevManager::showVrList);
 
     nerev->connectVR("", "", false);
-    QTRY_COMPARE(m_world.streamerReceivedCount("Disconnect Alpha 192.168.0.7 "), 1);
-    QTRY_VERIFY(!nerev->vrIsConnect());
-    QTRY_VERIFY(!lists.isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(m_world.streamerReceivedCount("Disconnect Alpha 192.168.0.7 "), 1, kChildProcessWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!nerev->vrIsConnect(), kChildProcessWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!lists.isEmpty(), kChildProcessWaitMs);
     QCOMPARE(lists.last().at(1).toBool(), true);
 
     // The streamer reports the headset connected again on its own: not adopted.
@@ -165,11 +166,11 @@ void TestNerevManagerWireless::aDroppedHeadsetIsLinkedAgain()
 {
     NerevManager *nerev = startWireless({ "--headset", "Alpha;192.168.0.7;false", "--link-delay-ms", "100" });
     QVERIFY(nerev);
-    QTRY_VERIFY(nerev->vrIsConnect());
+    QTRY_VERIFY_WITH_TIMEOUT(nerev->vrIsConnect(), kChildProcessWaitMs);
 
     // A new streamer that sees the headset but never gets it linked.
     QVERIFY(m_world.startStreamer({ "--headset", "Alpha;192.168.0.7;false", "--link-delay-ms", "600000" }));
-    QTRY_VERIFY(!nerev->vrIsConnect());
+    QTRY_VERIFY_WITH_TIMEOUT(!nerev->vrIsConnect(), kChildProcessWaitMs);
     QTRY_VERIFY_WITH_TIMEOUT(links("Alpha", "192.168.0.7") >= 2, 10000);
 }
 
@@ -222,7 +223,7 @@ void TestNerevManagerWireless::nothingIsRefreshedWhileSteamAndSteamVrAreDown()
 
     // Audio in many channels is told on every refresh once Steam runs.
     QVERIFY(m_world.startSteamClient());
-    QTRY_VERIFY(toasts.count() >= 2);
+    QTRY_VERIFY_WITH_TIMEOUT(toasts.count() >= 2, kChildProcessWaitMs);
     QCOMPARE(toasts.at(0).at(0).toString(),
              QString("当前无音频设备或音频设备是多声道，请切换成双声道模式或者切换双声道音频设备"));
 }

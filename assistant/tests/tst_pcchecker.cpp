@@ -2,6 +2,7 @@
 // "check again", the fixes against the stand-ins for PowerShell, netsh and powercfg
 // (which record their command lines), ending a port holder after confirmation, the
 // driver registration through a short path, and the report for support.
+#include "childwait.h"
 #include "driverregistration.h"
 #include "fakesteam.h"
 #include "pcchecker.h"
@@ -186,7 +187,7 @@ private slots:
         QCOMPARE(role(checker, QStringLiteral("ports"), PcCheckModel::StateRole).toInt(), PcCheckModel::kNoResult);
         checker.checkAll();
         QVERIFY(checker.checking());
-        QTRY_COMPARE(results.count(), PcCheck::ids().size() - 1);
+        QTRY_COMPARE_WITH_TIMEOUT(results.count(), PcCheck::ids().size() - 1, kChildProcessWaitMs);
         QVERIFY(role(checker, QStringLiteral("ports"), PcCheckModel::BusyRole).toBool());
         QVERIFY(!role(checker, QStringLiteral("audio"), PcCheckModel::BusyRole).toBool());
         QCOMPARE(role(checker, QStringLiteral("audio"), PcCheckModel::StateRole).toInt(), int(PcCheck::Passed));
@@ -194,7 +195,7 @@ private slots:
         QVERIFY(checker.checking());
 
         release->release();
-        QTRY_COMPARE(finished.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kChildProcessWaitMs);
         QCOMPARE(results.last().at(0).toString(), QStringLiteral("ports"));
         QVERIFY(!checker.checking());
         QVERIFY(checker.anyFailed());
@@ -205,7 +206,7 @@ private slots:
 
         release->release();
         checker.checkAll();
-        QTRY_COMPARE(finished.count(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, kChildProcessWaitMs);
         QCOMPARE(results.count(), 2 * PcCheck::ids().size());
         QCOMPARE(role(checker, QStringLiteral("ports"), PcCheckModel::StateRole).toInt(), int(PcCheck::Passed));
         QVERIFY(!checker.anyFailed());
@@ -234,12 +235,12 @@ private slots:
         checker.setTimeLimits(200, 1000);
         QSignalSpy finished(&checker, &PcChecker::checksFinished);
         checker.checkAll();
-        QTRY_COMPARE(finished.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kChildProcessWaitMs);
         QCOMPARE(checker.outcome(QStringLiteral("firewall")).state, PcCheck::CouldNotCheck);
         QVERIFY(!checker.checking());
 
         release->release();
-        QTRY_VERIFY(answered->load());
+        QTRY_VERIFY_WITH_TIMEOUT(answered->load(), kChildProcessWaitMs);
         QTest::qWait(200);
         QCOMPARE(checker.outcome(QStringLiteral("firewall")).state, PcCheck::CouldNotCheck);
         QVERIFY(!checker.anyFailed());
@@ -263,13 +264,13 @@ private slots:
         QSignalSpy results(&checker, &PcChecker::resultReady);
         QSignalSpy fixes(&checker, &PcChecker::fixFinished);
         checker.check(QStringLiteral("networkProfile"));
-        QTRY_COMPARE(results.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(results.count(), 1, kChildProcessWaitMs);
         QCOMPARE(checker.outcome(QStringLiteral("networkProfile")).fix, PcCheck::Fix::MakeNetworkPrivate);
 
         checker.applyFix(QStringLiteral("networkProfile"));
-        QTRY_COMPARE(fixes.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(fixes.count(), 1, kChildProcessWaitMs);
         QVERIFY(fixes.first().at(1).toBool());
-        QTRY_COMPARE(results.count(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(results.count(), 2, kChildProcessWaitMs);
         QCOMPARE(checker.outcome(QStringLiteral("networkProfile")).state, PcCheck::Passed);
         QCOMPARE(calls(), QStringLiteral("powershell -NoProfile -NonInteractive -Command "
                                          "\"Set-NetConnectionProfile -InterfaceIndex 12 -NetworkCategory Private\"\n"));
@@ -296,17 +297,17 @@ private slots:
 
         // A row that passed has nothing to fix and runs nothing.
         checker.checkAll();
-        QTRY_COMPARE(results.count(), PcCheck::ids().size());
+        QTRY_COMPARE_WITH_TIMEOUT(results.count(), PcCheck::ids().size(), kChildProcessWaitMs);
         checker.applyFix(QStringLiteral("audio"));
         QCOMPARE(fixes.count(), 1);
         QVERIFY(!fixes.last().at(1).toBool());
 
         checker.applyFix(QStringLiteral("firewall"));
-        QTRY_COMPARE(fixes.count(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(fixes.count(), 2, kChildProcessWaitMs);
         QVERIFY(!fixes.last().at(1).toBool());
         QVERIFY2(fixes.last().at(2).toString().contains(QLatin1String("requires elevation")),
                  qPrintable(fixes.last().at(2).toString()));
-        QTRY_COMPARE(results.count(), PcCheck::ids().size() + 1);
+        QTRY_COMPARE_WITH_TIMEOUT(results.count(), PcCheck::ids().size() + 1, kChildProcessWaitMs);
         QCOMPARE(checker.outcome(QStringLiteral("firewall")).state, PcCheck::Failed);
         // The second rule was never tried.
         QCOMPARE(calls(), QStringLiteral("netsh advfirewall firewall add rule \"name=OSTREL Streaming Assistant - SteamVR server\" "
@@ -331,9 +332,9 @@ private slots:
         QSignalSpy results(&checker, &PcChecker::resultReady);
         QSignalSpy fixes(&checker, &PcChecker::fixFinished);
         checker.check(QStringLiteral("powerPlan"));
-        QTRY_COMPARE(results.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(results.count(), 1, kChildProcessWaitMs);
         checker.applyFix(QStringLiteral("powerPlan"));
-        QTRY_COMPARE(fixes.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(fixes.count(), 1, kChildProcessWaitMs);
         QVERIFY(fixes.first().at(1).toBool());
         QCOMPARE(calls(), QStringLiteral("powercfg /setactive 8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c\n"
                                          "powercfg /setactive 381b4222-f694-41f0-9685-ff5bb260df2e\n"));
@@ -369,7 +370,7 @@ private slots:
         QSignalSpy results(&checker, &PcChecker::resultReady);
         QSignalSpy fixes(&checker, &PcChecker::fixFinished);
         checker.checkAll();
-        QTRY_COMPARE(results.count(), PcCheck::ids().size());
+        QTRY_COMPARE_WITH_TIMEOUT(results.count(), PcCheck::ids().size(), kChildProcessWaitMs);
         for (const char *id : {"graphics", "audio", "steam"})
             checker.applyFix(QLatin1String(id));
         QCOMPARE(fixes.count(), 3);
@@ -383,7 +384,7 @@ private slots:
         QSignalSpy noInstallerResults(&noInstaller, &PcChecker::resultReady);
         QSignalSpy noInstallerFixes(&noInstaller, &PcChecker::fixFinished);
         noInstaller.check(QStringLiteral("audio"));
-        QTRY_COMPARE(noInstallerResults.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(noInstallerResults.count(), 1, kChildProcessWaitMs);
         noInstaller.applyFix(QStringLiteral("audio"));
         QCOMPARE(noInstallerFixes.count(), 1);
         QVERIFY(!noInstallerFixes.first().at(1).toBool());
@@ -416,7 +417,7 @@ private slots:
         QSignalSpy results(&checker, &PcChecker::resultReady);
         QSignalSpy fixes(&checker, &PcChecker::fixFinished);
         checker.check(QStringLiteral("ports"));
-        QTRY_COMPARE(results.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(results.count(), 1, kChildProcessWaitMs);
         QCOMPARE(checker.outcome(QStringLiteral("ports")).state, PcCheck::Failed);
         QVERIFY(checker.outcome(QStringLiteral("ports")).sentence.contains(QLatin1String("portholder")));
         QVERIFY(checker.fixConfirmation(QStringLiteral("ports")).contains(QLatin1String("portholder")));
@@ -428,10 +429,10 @@ private slots:
         QVERIFY(!holder.waitForFinished(300));
 
         checker.applyFix(QStringLiteral("ports"), true);
-        QTRY_COMPARE(fixes.count(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(fixes.count(), 2, kChildProcessWaitMs);
         QVERIFY2(fixes.last().at(1).toBool(), qPrintable(fixes.last().at(2).toString()));
-        QTRY_COMPARE(holder.state(), QProcess::NotRunning);
-        QTRY_COMPARE(results.count(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(holder.state(), QProcess::NotRunning, kChildProcessWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(results.count(), 2, kChildProcessWaitMs);
         QCOMPARE(checker.outcome(QStringLiteral("ports")).state, PcCheck::Passed);
     }
 
@@ -467,12 +468,12 @@ private slots:
         QSignalSpy results(&checker, &PcChecker::resultReady);
         QSignalSpy fixes(&checker, &PcChecker::fixFinished);
         checker.check(QStringLiteral("driverFolder"));
-        QTRY_COMPARE(results.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(results.count(), 1, kChildProcessWaitMs);
         QCOMPARE(checker.outcome(QStringLiteral("driverFolder")).fix, PcCheck::Fix::RegisterShortPath);
         checker.applyFix(QStringLiteral("driverFolder"));
-        QTRY_COMPARE(fixes.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(fixes.count(), 1, kChildProcessWaitMs);
         QVERIFY2(fixes.first().at(1).toBool(), qPrintable(fixes.first().at(2).toString()));
-        QTRY_COMPARE(results.count(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(results.count(), 2, kChildProcessWaitMs);
         QCOMPARE(checker.outcome(QStringLiteral("driverFolder")).state, PcCheck::Passed);
 
         QJsonObject after = QJsonDocument::fromJson(readFile(vrpath)).object();
@@ -530,13 +531,13 @@ private slots:
         QSignalSpy finished(&checker, &PcChecker::checksFinished);
         QSignalSpy saved(&checker, &PcChecker::reportSaved);
         checker.checkAll();
-        QTRY_COMPARE(finished.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kChildProcessWaitMs);
 
         const QString previous = QDir::currentPath();
         QVERIFY(QDir::setCurrent(work));
         checker.saveSupportReport();
         QVERIFY(QDir::setCurrent(previous));
-        QTRY_COMPARE(saved.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(saved.count(), 1, kChildProcessWaitMs);
         const QString zip = saved.first().at(0).toString();
         QCOMPARE(QFileInfo(zip).absolutePath(), QFileInfo(desktop).absoluteFilePath());
         QVERIFY(QFileInfo(zip).fileName().startsWith(QLatin1String("OSTREL_Streaming_Assistant_report_")));
@@ -576,7 +577,7 @@ private slots:
         PcChecker second(broken);
         QSignalSpy secondFailed(&second, &PcChecker::reportFailed);
         second.saveSupportReport();
-        QTRY_COMPARE(secondFailed.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(secondFailed.count(), 1, kChildProcessWaitMs);
         QVERIFY(!secondFailed.first().at(0).toString().isEmpty());
     }
 

@@ -1,3 +1,4 @@
+#include "childwait.h"
 #include "settingsstore.h"
 #include "sharedmemorychannel.h"
 #include "steammanager.h"
@@ -264,13 +265,13 @@ void TestSteamManager::startSteamWithoutInstallationToasts()
     connect(m.get(), &SteamManager::showToast, &receiver, [&toasts](const QString &tips) { toasts << tips; });
     m->startSteam();
     QVERIFY(QThreadPool::globalInstance()->waitForDone(15000));
-    QTRY_COMPARE(toasts.count(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(toasts.count(), 2, kChildProcessWaitMs);
     QCOMPARE(toasts.at(0), QString("未找到Steam安装路径"));
     QCOMPARE(toasts.at(1), QString("启动Steam失败"));
     // The start is over: a new call tries again rather than reporting a start in progress.
     m->startSteam();
     QVERIFY(QThreadPool::globalInstance()->waitForDone(15000));
-    QTRY_COMPARE(toasts.count(), 4);
+    QTRY_COMPARE_WITH_TIMEOUT(toasts.count(), 4, kChildProcessWaitMs);
     QCOMPARE(toasts.at(2), QString("未找到Steam安装路径"));
 }
 
@@ -389,7 +390,7 @@ void TestSteamManager::stopGivesUpOnASteamVrThatNeverExits()
     FakeProcesses p;
     QProcess* stubborn = p.start(m_vrBin + "/vrserver" + m_suffix, {"--stubborn"});
     QVERIFY(stubborn);
-    QTRY_VERIFY(SystemInfo::isProcessRunning("vrserver" + m_suffix + ".exe"));
+    QTRY_VERIFY_WITH_TIMEOUT(SystemInfo::isProcessRunning("vrserver" + m_suffix + ".exe"), kChildProcessWaitMs);
     auto m = makeManager();
     m->setWaitLimits(1500, 20000, 100);
     writeVrpath({QCoreApplication::applicationDirPath()});
@@ -410,7 +411,7 @@ void TestSteamManager::stopOnAWorkerThreadWaitsThere()
     FakeProcesses p;
     QVERIFY(p.start(m_vrBin + "/vrserver" + m_suffix, {"--linger-ms", "700"}));
     QVERIFY(p.start(m_vrBin + "/vrmonitor" + m_suffix));
-    QTRY_VERIFY(SystemInfo::isProcessRunning("vrmonitor" + m_suffix + ".exe"));
+    QTRY_VERIFY_WITH_TIMEOUT(SystemInfo::isProcessRunning("vrmonitor" + m_suffix + ".exe"), kChildProcessWaitMs);
     auto m = makeManager();
     QVERIFY(m->isSteamVrRunning()); // a session is open
     QObject receiver;
@@ -436,7 +437,7 @@ void TestSteamManager::stopOnAWorkerThreadWaitsThere()
     QVERIFY2(turns >= 30, qPrintable(QString::number(turns)));
     QVERIFY(QFileInfo::exists(m_vrBin + "/shutdown.flag"));
     QCOMPARE(externalDrivers(), QJsonArray{});
-    QTRY_COMPARE(deliveredOn, QThread::currentThread());
+    QTRY_COMPARE_WITH_TIMEOUT(deliveredOn, QThread::currentThread(), kChildProcessWaitMs);
 }
 
 void TestSteamManager::steamVrRunningIsDebounced()
@@ -445,7 +446,7 @@ void TestSteamManager::steamVrRunningIsDebounced()
     QSignalSpy sessions(m.get(), &SteamManager::steamAppChange);
     FakeProcesses p;
     QVERIFY(p.start(m_vrBin + "/vrmonitor" + m_suffix));
-    QTRY_VERIFY(SystemInfo::isProcessRunning("vrmonitor" + m_suffix + ".exe"));
+    QTRY_VERIFY_WITH_TIMEOUT(SystemInfo::isProcessRunning("vrmonitor" + m_suffix + ".exe"), kChildProcessWaitMs);
     QVERIFY(m->isSteamVrRunning());
     killFakes();
     QVERIFY(m->isSteamVrRunning()); // one miss is forgiven

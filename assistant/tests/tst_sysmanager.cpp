@@ -1,6 +1,7 @@
 // The control server over real loopback sockets: framing, the commands of
 // both directions, the single-client rule, the miss count and the refusal of
 // non-loopback peers.
+#include "childwait.h"
 #include "controlclient.h"
 #include "controllines.h"
 #include "logcapture.h"
@@ -83,7 +84,7 @@ void TstSysManager::linesSplitAndBatched()
 {
     ControlClient client;
     QVERIFY(client.connectTo(m_port));
-    QTRY_VERIFY(m_server->hasClient());
+    QTRY_VERIFY_WITH_TIMEOUT(m_server->hasClient(), kChildProcessWaitMs);
 
     // A line split over two sends is handled once, when its feed arrives.
     QVERIFY(client.sendBytes("Hel"));
@@ -229,27 +230,27 @@ void TstSysManager::tenBatchMissRule()
     QVERIFY(client.connectTo(m_port));
     QVERIFY(client.sendBytes("HMDINFOBACK\tAlpha;1.1.1.1;true;1\n"));
     // (Without a client the list is one empty entry, so wait for the name.)
-    QTRY_COMPARE(m_server->hmdInfoList().value(0).name, QStringLiteral("Alpha"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_server->hmdInfoList().value(0).name, QStringLiteral("Alpha"), kChildProcessWaitMs);
     QCOMPARE(m_server->missCount(), 0u);
 
     for (int i = 1; i <= 9; ++i) {
         sync(client);
         // The reply goes out while its batch is handled; the count follows.
-        QTRY_COMPARE(m_server->missCount(), static_cast<std::uint32_t>(i));
+        QTRY_COMPARE_WITH_TIMEOUT(m_server->missCount(), static_cast<std::uint32_t>(i), kChildProcessWaitMs);
         QCOMPARE(m_server->hmdInfoList().size(), 1);
     }
     // A batch holding the list resets the count ...
     QVERIFY(client.sendBytes("DeviceConnectBack\tfalse\nHMDINFOBACK\tAlpha;1.1.1.1;true;1\nHello\n"));
     QCOMPARE(client.receive(kHelloReply.size()), kHelloReply);
-    QTRY_COMPARE(m_server->missCount(), 0u);
+    QTRY_COMPARE_WITH_TIMEOUT(m_server->missCount(), 0u, kChildProcessWaitMs);
 
     // ... and ten batches without it empty the list.
     for (int i = 1; i <= 9; ++i)
         sync(client);
-    QTRY_COMPARE(m_server->missCount(), 9u);
+    QTRY_COMPARE_WITH_TIMEOUT(m_server->missCount(), 9u, kChildProcessWaitMs);
     QCOMPARE(m_server->hmdInfoList().size(), 1);
     sync(client);
-    QTRY_VERIFY(m_server->hmdInfoList().isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(m_server->hmdInfoList().isEmpty(), kChildProcessWaitMs);
     QCOMPARE(m_server->missCount(), 0u);
 }
 
@@ -257,7 +258,7 @@ void TstSysManager::firewallRequestSentOnce()
 {
     ControlClient client;
     QVERIFY(client.connectTo(m_port));
-    QTRY_VERIFY(m_server->hasClient());
+    QTRY_VERIFY_WITH_TIMEOUT(m_server->hasClient(), kChildProcessWaitMs);
     m_server->requestFirewallRegistration();
     // Not sent until a headset list arrives.
     QCOMPARE(client.receive(1, 300ms), std::string());
@@ -292,7 +293,7 @@ void TstSysManager::noSendsWithoutClient()
     QCOMPARE(m_server->hmdInfoList().size(), 1);
     QCOMPARE(m_server->hmdInfoList()[0].name, QStringLiteral("A"));
     client.close();
-    QTRY_VERIFY(!m_server->hasClient());
+    QTRY_VERIFY_WITH_TIMEOUT(!m_server->hasClient(), kChildProcessWaitMs);
     QCOMPARE(m_server->hmdInfoList()[0], HmdInfo {});
 }
 
@@ -300,7 +301,7 @@ void TstSysManager::commandsSentToClient()
 {
     ControlClient client;
     QVERIFY(client.connectTo(m_port));
-    QTRY_VERIFY(m_server->hasClient());
+    QTRY_VERIFY_WITH_TIMEOUT(m_server->hasClient(), kChildProcessWaitMs);
 
     const std::string expected = withNul("HMDInfoRequest") + withNul("WiredConnect") + withNul("WirelessConnect")
         + withNul("LinkTo Alpha One 192.168.0.7 ") + withNul("Disconnect %2 192.168.0.8 ");
@@ -339,7 +340,7 @@ void TstSysManager::lineWithoutFeedIsCapped()
     const std::string flood(IPCSock::kMaxPendingBytes + 4096, 'x');
     client.sendBytes(flood);
     QVERIFY(client.waitForClose());
-    QTRY_VERIFY(!m_server->hasClient());
+    QTRY_VERIFY_WITH_TIMEOUT(!m_server->hasClient(), kChildProcessWaitMs);
 
     // The server goes on serving the next client.
     ControlClient next;
@@ -353,15 +354,15 @@ void TstSysManager::clientCloseKeepsListUntilMisses()
         ControlClient client;
         QVERIFY(client.connectTo(m_port));
         QVERIFY(client.sendBytes("HMDINFOBACK\tdeviceId:D1~A;1;true;1\n"));
-        QTRY_COMPARE(m_server->hmdInfoList().value(0).name, QStringLiteral("A"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_server->hmdInfoList().value(0).name, QStringLiteral("A"), kChildProcessWaitMs);
         sync(client);
-        QTRY_COMPARE(m_server->missCount(), 1u);
+        QTRY_COMPARE_WITH_TIMEOUT(m_server->missCount(), 1u, kChildProcessWaitMs);
     }
-    QTRY_VERIFY(!m_server->hasClient());
+    QTRY_VERIFY_WITH_TIMEOUT(!m_server->hasClient(), kChildProcessWaitMs);
     // A reconnecting streamer finds the list kept.
     ControlClient again;
     QVERIFY(again.connectTo(m_port));
-    QTRY_VERIFY(m_server->hasClient());
+    QTRY_VERIFY_WITH_TIMEOUT(m_server->hasClient(), kChildProcessWaitMs);
     QCOMPARE(m_server->hmdInfoList().size(), 1);
     QCOMPARE(m_server->deviceId(), QStringLiteral("D1"));
     QCOMPARE(m_server->missCount(), 1u);
@@ -395,13 +396,13 @@ void TstSysManager::portTakenIsRetriedUntilFree()
 
     // The other program ends: the port is free and the retry takes it.
     m_server.reset();
-    QTRY_VERIFY(second.isListening());
+    QTRY_VERIFY_WITH_TIMEOUT(second.isListening(), kChildProcessWaitMs);
     QCOMPARE(second.port(), m_port);
     QCOMPARE(log.count(QStringLiteral("after all")), 1);
     ControlClient client;
     QVERIFY(client.connectTo(m_port));
     QVERIFY(client.sendBytes("HMDINFOBACK\tA;1.2.3.4;true;1\n"));
-    QTRY_COMPARE(second.hmdInfoList().value(0).name, QStringLiteral("A"));
+    QTRY_COMPARE_WITH_TIMEOUT(second.hmdInfoList().value(0).name, QStringLiteral("A"), kChildProcessWaitMs);
     QTest::qWait(300);
     QCOMPARE(log.count(QStringLiteral("cannot listen")), 1);
 }
@@ -413,11 +414,11 @@ void TstSysManager::lostClientEndsTheDeviceConnection()
         ControlClient client;
         QVERIFY(client.connectTo(m_port));
         QVERIFY(client.sendBytes("DeviceConnectBack\ttrue\n"));
-        QTRY_VERIFY(m_server->isDeviceConnected());
-        QTRY_COMPARE(log.count(QStringLiteral("control client connected")), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(m_server->isDeviceConnected(), kChildProcessWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(log.count(QStringLiteral("control client connected")), 1, kChildProcessWaitMs);
     }
-    QTRY_VERIFY(!m_server->hasClient());
-    QTRY_COMPARE(log.count(QStringLiteral("control client gone")), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_server->hasClient(), kChildProcessWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(log.count(QStringLiteral("control client gone")), 1, kChildProcessWaitMs);
     QVERIFY(!m_server->isDeviceConnected());
 }
 
@@ -472,14 +473,14 @@ void TstSysManager::restartRunsOnTheWorker()
     QTest::qWait(100);
     QVERIFY(m_server->hasClient());   // the lock is free during the restart
     QCOMPARE(restarts.load(), 0);
-    QTRY_COMPARE(restarts.load(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(restarts.load(), 1, kChildProcessWaitMs);
     QVERIFY(!onGuiThread);
     // A carriage return makes another command; an argument is ignored.
     QVERIFY(client.sendBytes("RESTARTSTEAMVR\r\n"));
     sync(client);
     QCOMPARE(restarts.load(), 1);
     QVERIFY(client.sendBytes("RESTARTSTEAMVR\tnow\n"));
-    QTRY_COMPARE(restarts.load(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(restarts.load(), 2, kChildProcessWaitMs);
 }
 
 QTEST_GUILESS_MAIN(TstSysManager)

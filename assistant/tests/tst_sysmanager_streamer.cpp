@@ -1,6 +1,7 @@
 // The control server with tools/streamer-sim as the streamer, a separate
 // process on a real loopback connection: reports, requests, linking,
 // reconnection, the firewall request and the shared "loaded" signal.
+#include "childwait.h"
 #include "controlclient.h"
 #include "logcapture.h"
 #include "platform/shared_block.h"
@@ -89,7 +90,7 @@ void TstSysManagerStreamer::reportsHeadsetsAndDeviceId()
 {
     QVERIFY(startSimulator({ "--no-shared-block", "--report-ms", "200", "--device-id", "XYZ",
                              "--headset", "Alpha;192.168.0.7;false", "--headset", "Beta;192.168.0.8;true" }));
-    QTRY_COMPARE(m_server->hmdInfoList().size(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(m_server->hmdInfoList().size(), 2, kChildProcessWaitMs);
     const QVector<HmdInfo> list = m_server->hmdInfoList();
     QCOMPARE(list[0], (HmdInfo { "Alpha", "192.168.0.7", false }));
     QCOMPARE(list[1], (HmdInfo { "Beta", "192.168.0.8", true }));
@@ -103,15 +104,15 @@ void TstSysManagerStreamer::reportsHeadsetsAndDeviceId()
 void TstSysManagerStreamer::answersModeRequests()
 {
     QVERIFY(startSimulator({ "--no-shared-block", "--report-ms", "0", "--headset", "Alpha;192.168.0.7;false" }));
-    QTRY_VERIFY(m_server->hasClient());
-    QTRY_COMPARE(m_server->hmdInfoList().size(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(m_server->hasClient(), kChildProcessWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(m_server->hmdInfoList().size(), 1, kChildProcessWaitMs);
 
     m_server->sendWiredConnect(true);
-    QTRY_VERIFY(m_server->isDeviceConnected());
+    QTRY_VERIFY_WITH_TIMEOUT(m_server->isDeviceConnected(), kChildProcessWaitMs);
     m_server->sendWiredConnect(false);
-    QTRY_VERIFY(!m_server->isDeviceConnected());
+    QTRY_VERIFY_WITH_TIMEOUT(!m_server->isDeviceConnected(), kChildProcessWaitMs);
     m_server->requestHmdInfo();
-    QTRY_COMPARE(logCount("received: HMDInfoRequest"), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(logCount("received: HMDInfoRequest"), 1, kChildProcessWaitMs);
     QCOMPARE(logCount("received: WiredConnect"), 1);
     QCOMPARE(logCount("received: WirelessConnect"), 1);
 }
@@ -120,20 +121,20 @@ void TstSysManagerStreamer::linkedHeadsetConnectsAfterDelay()
 {
     QVERIFY(startSimulator({ "--no-shared-block", "--report-ms", "0", "--link-delay-ms", "400",
                              "--headset", "Alpha;192.168.0.7;false", "--headset", "Beta;192.168.0.8;false" }));
-    QTRY_COMPARE(m_server->hmdInfoList().size(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(m_server->hmdInfoList().size(), 2, kChildProcessWaitMs);
     m_server->sendWiredConnect(false);
-    QTRY_COMPARE(logCount("received: WirelessConnect"), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(logCount("received: WirelessConnect"), 1, kChildProcessWaitMs);
 
     m_server->linkTo(QStringLiteral("Beta"), QStringLiteral("192.168.0.8"));
-    QTRY_COMPARE(logCount("received: LinkTo Beta 192.168.0.8 "), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(logCount("received: LinkTo Beta 192.168.0.8 "), 1, kChildProcessWaitMs);
     QVERIFY(!m_server->hmdInfoList()[1].connected);   // not before the delay
-    QTRY_VERIFY(m_server->hmdInfoList()[1].connected);
+    QTRY_VERIFY_WITH_TIMEOUT(m_server->hmdInfoList()[1].connected, kChildProcessWaitMs);
     QVERIFY(!m_server->hmdInfoList()[0].connected);
-    QTRY_VERIFY(m_server->isDeviceConnected());
+    QTRY_VERIFY_WITH_TIMEOUT(m_server->isDeviceConnected(), kChildProcessWaitMs);
 
     m_server->disconnectFrom(QStringLiteral("Beta"), QStringLiteral("192.168.0.8"));
-    QTRY_VERIFY(!m_server->hmdInfoList()[1].connected);
-    QTRY_VERIFY(!m_server->isDeviceConnected());
+    QTRY_VERIFY_WITH_TIMEOUT(!m_server->hmdInfoList()[1].connected, kChildProcessWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_server->isDeviceConnected(), kChildProcessWaitMs);
     QCOMPARE(logCount("received: Disconnect Beta 192.168.0.8 "), 1);
 }
 
@@ -141,8 +142,8 @@ void TstSysManagerStreamer::helloAndFirewallRequest()
 {
     m_server->requestFirewallRegistration();
     QVERIFY(startSimulator({ "--no-shared-block", "--report-ms", "100", "--hello", "--restart-steamvr-ms", "50" }));
-    QTRY_COMPARE(logCount("received: HHHH, You can see me!\\n"), 1);
-    QTRY_COMPARE(logCount("received: RegisterFireWall"), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(logCount("received: HHHH, You can see me!\\n"), 1, kChildProcessWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(logCount("received: RegisterFireWall"), 1, kChildProcessWaitMs);
     // Many reports later it is still the only one.
     QTest::qWait(800);
     QCOMPARE(logCount("received: RegisterFireWall"), 1);
@@ -153,26 +154,26 @@ void TstSysManagerStreamer::reconnectsAfterBeingReplaced()
 {
     QVERIFY(startSimulator({ "--no-shared-block", "--report-ms", "100", "--device-id", "D7",
                              "--headset", "Alpha;192.168.0.7;true" }));
-    QTRY_COMPARE(m_server->hmdInfoList().size(), 1);
-    QTRY_COMPARE(logCount("streamer-sim: connected"), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(m_server->hmdInfoList().size(), 1, kChildProcessWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(logCount("streamer-sim: connected"), 1, kChildProcessWaitMs);
 
     // Another client takes the server; the streamer notices and reconnects,
     // which in turn closes that client.
     ControlClient intruder;
     QVERIFY(intruder.connectTo(m_port));
-    QTRY_COMPARE(disconnects(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(disconnects(), 1, kChildProcessWaitMs);
     QVERIFY(intruder.waitForClose(std::chrono::milliseconds(5000)));
-    QTRY_COMPARE(logCount("streamer-sim: connected"), 2);
-    QTRY_COMPARE(m_server->hmdInfoList().value(0).name, QStringLiteral("Alpha"));
+    QTRY_COMPARE_WITH_TIMEOUT(logCount("streamer-sim: connected"), 2, kChildProcessWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(m_server->hmdInfoList().value(0).name, QStringLiteral("Alpha"), kChildProcessWaitMs);
 
     // The server going away (closing with unread reports may reset the
     // connection rather than end it) and coming back on the same port.
     m_server.reset();
-    QTRY_COMPARE(disconnects(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(disconnects(), 2, kChildProcessWaitMs);
     m_server.reset(new SysManager(m_port));
     QVERIFY(m_server->start());
-    QTRY_COMPARE(logCount("streamer-sim: connected"), 3);
-    QTRY_COMPARE(m_server->deviceId(), QStringLiteral("D7"));
+    QTRY_COMPARE_WITH_TIMEOUT(logCount("streamer-sim: connected"), 3, kChildProcessWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(m_server->deviceId(), QStringLiteral("D7"), kChildProcessWaitMs);
 }
 
 void TstSysManagerStreamer::streamerKilledAndRestarted()
@@ -181,15 +182,15 @@ void TstSysManagerStreamer::streamerKilledAndRestarted()
                                 "--headset", "Alpha;192.168.0.7;true" };
     LogCapture log;
     QVERIFY(startSimulator(options));
-    QTRY_COMPARE(m_server->hmdInfoList().value(0).name, QStringLiteral("Alpha"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_server->hmdInfoList().value(0).name, QStringLiteral("Alpha"), kChildProcessWaitMs);
     m_server->sendWiredConnect(true);
-    QTRY_VERIFY(m_server->isDeviceConnected());
+    QTRY_VERIFY_WITH_TIMEOUT(m_server->isDeviceConnected(), kChildProcessWaitMs);
 
     // Killed in the middle of the session: no goodbye, the socket just ends.
     m_sim.kill();
     QVERIFY(m_sim.waitForFinished(3000));
-    QTRY_VERIFY(!m_server->hasClient());
-    QTRY_COMPARE(log.count(QStringLiteral("control client gone")), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_server->hasClient(), kChildProcessWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(log.count(QStringLiteral("control client gone")), 1, kChildProcessWaitMs);
     QVERIFY(!m_server->isDeviceConnected());
     QCOMPARE(m_server->hmdInfoList(), QVector<HmdInfo> { HmdInfo {} });
     // Commands meanwhile go nowhere and harm nothing.
@@ -197,11 +198,11 @@ void TstSysManagerStreamer::streamerKilledAndRestarted()
     m_server->linkTo(QStringLiteral("Alpha"), QStringLiteral("192.168.0.7"));
 
     QVERIFY(startSimulator(options));
-    QTRY_COMPARE(log.count(QStringLiteral("control client connected")), 2);
-    QTRY_COMPARE(m_server->hmdInfoList().value(0).name, QStringLiteral("Alpha"));
+    QTRY_COMPARE_WITH_TIMEOUT(log.count(QStringLiteral("control client connected")), 2, kChildProcessWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(m_server->hmdInfoList().value(0).name, QStringLiteral("Alpha"), kChildProcessWaitMs);
     QCOMPARE(m_server->deviceId(), QStringLiteral("D9"));
     m_server->sendWiredConnect(true);
-    QTRY_VERIFY(m_server->isDeviceConnected());
+    QTRY_VERIFY_WITH_TIMEOUT(m_server->isDeviceConnected(), kChildProcessWaitMs);
 }
 
 void TstSysManagerStreamer::signalsLoadedThroughSharedBlock()
@@ -226,7 +227,7 @@ void TstSysManagerStreamer::signalsLoadedThroughSharedBlock()
     };
     QTest::qWait(100);
     QVERIFY(!flag());
-    QTRY_VERIFY(flag());
+    QTRY_VERIFY_WITH_TIMEOUT(flag(), kChildProcessWaitMs);
     QVERIFY(block.lock());
     const unsigned char *data = block.data();
     const quint32 value = quint32(data[0]) | quint32(data[1]) << 8 | quint32(data[2]) << 16 | quint32(data[3]) << 24;
@@ -238,16 +239,16 @@ void TstSysManagerStreamer::signalsLoadedThroughSharedBlock()
 void TstSysManagerStreamer::rawLinesFromStandardInput()
 {
     QVERIFY(startSimulator({ "--no-shared-block", "--report-ms", "0", "--stdin" }));
-    QTRY_VERIFY(m_server->hasClient());
+    QTRY_VERIFY_WITH_TIMEOUT(m_server->hasClient(), kChildProcessWaitMs);
     m_sim.write("DeviceConnectBack\tyes, true\n");
-    QTRY_VERIFY(m_server->isDeviceConnected());
+    QTRY_VERIFY_WITH_TIMEOUT(m_server->isDeviceConnected(), kChildProcessWaitMs);
     m_sim.write("HMDINFOBACK\tRaw;1.2.3.4;true;1\n");
-    QTRY_COMPARE(m_server->hmdInfoList().value(0).name, QStringLiteral("Raw"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_server->hmdInfoList().value(0).name, QStringLiteral("Raw"), kChildProcessWaitMs);
     // The end of its input ends the simulator, and the server sees it go.
     m_sim.closeWriteChannel();
     QVERIFY(m_sim.waitForFinished(5000));
     QCOMPARE(m_sim.exitCode(), 0);
-    QTRY_VERIFY(!m_server->hasClient());
+    QTRY_VERIFY_WITH_TIMEOUT(!m_server->hasClient(), kChildProcessWaitMs);
 }
 
 void TstSysManagerStreamer::environmentPortForTheProgramsServer()
@@ -263,7 +264,7 @@ void TstSysManagerStreamer::environmentPortForTheProgramsServer()
     QCOMPARE(server.port(), port);
     m_port = port;
     QVERIFY(startSimulator({ "--no-shared-block", "--headset", "Solo;10.1.1.1;false" }));
-    QTRY_COMPARE(server.hmdInfoList().value(0).name, QStringLiteral("Solo"));
+    QTRY_COMPARE_WITH_TIMEOUT(server.hmdInfoList().value(0).name, QStringLiteral("Solo"), kChildProcessWaitMs);
     qunsetenv("OSTREL_CONTROL_PORT");
 }
 
