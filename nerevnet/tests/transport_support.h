@@ -218,9 +218,16 @@ public:
 
     void stop() { nerevnet_stop(m_handle); }
 
+    // Connected, and the key-frame request the driver raises right after each
+    // Connected status has arrived too (it comes in a second callback, so a
+    // test that only waited for the status could count requests too early).
     bool waitConnected(std::chrono::milliseconds timeout = 5000ms)
     {
-        return eventually([this] { return m_status == 2 && nerevnet_isConnected(m_handle); }, timeout);
+        return eventually(
+            [this] {
+                return m_status == 2 && nerevnet_isConnected(m_handle) && requireIdrCount() >= connectedCount();
+            },
+            timeout);
     }
 
     bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 5000ms)
